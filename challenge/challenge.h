@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The arithmetic of one challenge: a shot at START and one at each following
+// whole minute, a hundred in all. Everything is recomputed from the clock at
+// each tick, so a late, merged or skipped tick never shifts the schedule.
+namespace slonk {
+
+inline constexpr double SecondsPerShot = 60;
+inline constexpr double ChallengeSeconds = 6000; // from StartInstant, a minute before START
+inline constexpr int ShotCount = 100;
+
+struct ChallengeState
+{
+    double StartInstant = 0;    // clock reading at START less one minute, in seconds
+    std::int16_t LastShots = 0; // shots done as shown at the previous tick
+};
+
+enum class TickDecision
+{
+    None,
+    Cue,
+    Finish
+};
+
+struct TickResult
+{
+    std::string totalTime;       // for tTotal
+    std::string remainingTime;   // for tRem
+    std::string shotsDone;       // for sDone
+    std::string shotsRemaining;  // for sRem
+    std::string volumeDone;      // for vDone
+    std::string volumeRemaining; // for vRem
+    TickDecision decision = TickDecision::None;
+};
+
+// Starts the challenge at clock reading now (seconds of a monotonic clock);
+// StartInstant lies a minute earlier, so the first tick already counts shot 1.
+void startChallenge(ChallengeState &state, double now);
+
+// One tick at clock reading now with the box's volume text. Shots are counted
+// 0 to 100 whatever the clock says; the first tick at 100 or more gives Finish,
+// any other change of the count gives one Cue, even after a jump of minutes.
+TickResult tickChallenge(ChallengeState &state, double now, std::string_view volumeText);
+
+} // namespace slonk

@@ -1,0 +1,14 @@
+#include "clock.h"
+
+#include <ctime>
+
+namespace slonk {
+
+double BootClock::now() const
+{
+    timespec reading{};
+    clock_gettime(CLOCK_BOOTTIME, &reading);
+    return static_cast<double>(reading.tv_sec) + static_cast<double>(reading.tv_nsec) * 1e-9;
+}
+
+} // namespace slonk

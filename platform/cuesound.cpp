@@ -1,0 +1,32 @@
+#include "cuesound.h"
+
+#include "wavcheck.h"
+
+#include <QSoundEffect>
+
+namespace slonk {
+
+const QUrl EffectCueSound::DefaultCue{QStringLiteral("qrc:/slonk/default-cue.wav")};
+
+QUrl EffectCueSound::sourceFor(const QString &wavPath)
+{
+    return checkWavFile(wavPath) == WavVerdict::Usable ? QUrl::fromLocalFile(wavPath) : DefaultCue;
+}
+
+void EffectCueSound::play(const QString &wavPath)
+{
+    // Owned by this object until it has played out or failed.
+    auto *effect = new QSoundEffect(this);
+    connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
+        if (!effect->isPlaying())
+            effect->deleteLater();
+    });
+    connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
+        if (effect->status() == QSoundEffect::Error)
+            effect->deleteLater();
+    });
+    effect->setSource(sourceFor(wavPath));
+    effect->play();
+}
+
+} // namespace slonk

@@ -1,0 +1,14 @@
+#include "finishbox.h"
+
+#include <QMessageBox>
+
+namespace slonk {
+
+void MessageFinishBox::show(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Slonk!"),
+                    QStringLiteral("You've finished! Well done!"), QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace slonk

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Slonk needs that are missing; fast when none is.
+# Usage: scripts/deps.sh build|test
+set -euo pipefail
+
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-multimedia-dev libgl-dev
+                fonts-liberation fonts-dejavu-core)
+# The end-to-end tests run the real program on an X server with a window
+# manager and a sound server, with time sped up.
+test_packages=(xvfb openbox xdotool x11-utils imagemagick sox pulseaudio
+               pulseaudio-utils faketime)
+
+case "${1:-}" in
+    build) wanted=("${build_packages[@]}") ;;
+    test) wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
+    *) echo "usage: $0 build|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ $status == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,239 @@
+#include "frmdrunk.h"
+
+#include "appdirectory.h"
+#include "clock.h"
+#include "cuesound.h"
+#include "design.h"
+#include "finishbox.h"
+#include "fonts.h"
+#include "programend.h"
+
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTimer>
+
+namespace slonk {
+namespace {
+
+QRect pixels(int left, int top, int width, int height)
+{
+    return {design::px(left), design::px(top), design::px(width), design::px(height)};
+}
+
+QRect pixels(design::Box box)
+{
+    return pixels(box.left, box.top, box.width, box.height);
+}
+
+void setColour(QWidget *widget, QPalette::ColorRole role, QColor colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+void setIfChanged(QLabel *label, const std::string &text)
+{
+    const QString value = QString::fromStdString(text);
+    if (label->text() != value)
+        label->setText(value);
+}
+
+} // namespace
+
+FrmDrunk::FrmDrunk(const Platform &platform, QWidget *parent) : QWidget(parent), platform_(platform)
+{
+    setupWindow();
+    setupLabels();
+    setupVolumeBox();
+    setupStartButton();
+    setupPicture();
+    setupTimers();
+    tbShotVol->setFocus();
+}
+
+void FrmDrunk::setupWindow()
+{
+    setObjectName(QStringLiteral("frmDrunk"));
+    setWindowTitle(QString::fromLatin1(design::Title));
+    // A fixed frame: a title and a close button, no resizing, no maximising.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(design::px(design::ClientWidth), design::px(design::ClientHeight));
+    QIcon icon;
+    for (const int size : {16, 22, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/slonk/icons/slonk-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
+}
+
+void FrmDrunk::setupLabels()
+{
+    // Created from the bottom of the design up, so that earlier labels lie above.
+    for (auto it = design::Labels.rbegin(); it != design::Labels.rend(); ++it) {
+        auto *created = new QLabel(QString::fromLatin1(it->text), this);
+        created->setObjectName(QString::fromLatin1(it->name));
+        created->setGeometry(pixels(it->left, it->top, it->width, it->height));
+        created->setFont(designFont(it->face, it->points, it->bold));
+        created->setAlignment(it->alignment | Qt::AlignTop);
+        created->setAutoFillBackground(true); // opaque, as the design's labels are
+        created->setTextFormat(Qt::PlainText);
+    }
+    const auto find = [this](const char *name) {
+        return findChild<QLabel *>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+    };
+    SLONK = find("SLONK");
+    vRem = find("vRem");
+    vDone = find("vDone");
+    sRem = find("sRem");
+    sDone = find("sDone");
+    tRem = find("tRem");
+    tTotal = find("tTotal");
+    for (std::size_t i = 0; i < label.size(); ++i)
+        label[i] = findChild<QLabel *>(QStringLiteral("label%1").arg(i));
+    setColour(SLONK, QPalette::WindowText, QColor(255, 0, 0));
+    SLONK->hide();
+}
+
+void FrmDrunk::setupVolumeBox()
+{
+    tbShotVol = new QLineEdit(QString::fromLatin1(design::DefaultVolume), this);
+    tbShotVol->setObjectName(QStringLiteral("tbShotVol"));
+    tbShotVol->setGeometry(pixels(design::VolumeBox));
+    tbShotVol->setFont(designFont(design::Face::Tahoma, design::SmallPoints, false));
+    tbShotVol->setMaxLength(design::MaxVolumeDigits);
+    // Typed keys meet onVolumeChar; text that arrives without a key (paste from
+    // a menu or the selection, drag and drop) meets the validator.
+    tbShotVol->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), tbShotVol));
+    tbShotVol->installEventFilter(this);
+}
+
+void FrmDrunk::setupStartButton()
+{
+    Command1 = new QPushButton(QString::fromLatin1(design::StartText), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(pixels(design::StartButton));
+    Command1->setFont(designFont(design::Face::Tahoma, design::SmallPoints, false));
+    connect(Command1, &QPushButton::clicked, this, &FrmDrunk::onStartClick);
+    // No volume, no challenge: START waits for at least one digit.
+    connect(tbShotVol, &QLineEdit::textChanged, Command1,
+            [this](const QString &text) { Command1->setEnabled(!text.isEmpty()); });
+}
+
+void FrmDrunk::setupPicture()
+{
+    Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(pixels(design::Picture));
+    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Picture1->setAutoFillBackground(true);
+    setColour(Picture1, QPalette::Window, QColor(212, 208, 200));
+    QIcon smiley(QStringLiteral(":/slonk/smiley.png"));
+    smiley.addFile(QStringLiteral(":/slonk/smiley@2x.png"));
+    Picture1->setPixmap(smiley.pixmap(QSize(312, 200), devicePixelRatioF()));
+    Picture1->hide();
+}
+
+void FrmDrunk::setupTimers()
+{
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(design::TickMilliseconds);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    connect(Timer1, &QTimer::timeout, this, &FrmDrunk::onTickTimer);
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(design::CueMilliseconds);
+    connect(Timer2, &QTimer::timeout, this, &FrmDrunk::onCueTimer);
+}
+
+bool FrmDrunk::onVolumeChar(const QKeyEvent &event)
+{
+    const int key = event.key();
+    if (key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Backtab)
+        return true;
+    // Control letters type control codes: Ctrl+C, Ctrl+V and Ctrl+X among them.
+    if ((event.modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+        return false;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+        return false;
+    const QString text = event.text();
+    if (text.isEmpty() || !text.front().isPrint())
+        return true;
+    return text.size() == 1 && text.front() >= u'0' && text.front() <= u'9';
+}
+
+bool FrmDrunk::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == tbShotVol && event->type() == QEvent::KeyPress)
+        return !onVolumeChar(*static_cast<QKeyEvent *>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmDrunk::onStartClick()
+{
+    if (started_ || tbShotVol->text().isEmpty())
+        return;
+    started_ = true;
+    setFixedHeight(design::px(design::RunningClientHeight));
+    Command1->hide();
+    Timer1->start();
+    tbShotVol->setEnabled(false);
+    // Hiding the focused button hands the focus to the box with its text
+    // selected; the volume is fixed now, so nothing stays selected.
+    tbShotVol->deselect();
+    startChallenge(state_, platform_.clock.now());
+}
+
+void FrmDrunk::onTickTimer()
+{
+    const TickResult tick =
+        tickChallenge(state_, platform_.clock.now(), tbShotVol->text().toStdString());
+    setIfChanged(tTotal, tick.totalTime);
+    setIfChanged(tRem, tick.remainingTime);
+    setIfChanged(sDone, tick.shotsDone);
+    setIfChanged(sRem, tick.shotsRemaining);
+    setIfChanged(vDone, tick.volumeDone);
+    setIfChanged(vRem, tick.volumeRemaining);
+    switch (tick.decision) {
+    case TickDecision::Finish:
+        finish();
+        break;
+    case TickDecision::Cue:
+        cue();
+        break;
+    case TickDecision::None:
+        break;
+    }
+}
+
+void FrmDrunk::cue()
+{
+    platform_.cueSound.play(
+        locateDataFile(platform_.applicationDirectory, QStringLiteral("slonk.wav")));
+    SLONK->show();
+    Timer2->start();
+}
+
+void FrmDrunk::finish()
+{
+    // Nothing ticks, cues or sounds after the finish.
+    Timer1->stop();
+    Timer2->stop();
+    Picture1->show();
+    platform_.finishBox.show(this);
+    platform_.programEnd.end();
+}
+
+void FrmDrunk::onCueTimer()
+{
+    SLONK->hide();
+    Timer2->stop();
+}
+
+} // namespace slonk

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "challenge.h"
+#include "platform.h"
+
+#include <QWidget>
+#include <array>
+
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace slonk {
+
+// The one window: its design, the volume entry, START, and the running display
+// with its cues and finish. Controls carry their design names as object names.
+class FrmDrunk final : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FrmDrunk(const Platform &platform, QWidget *parent = nullptr);
+
+    // The volume box's character filter: whether a key press may reach the box.
+    // Only digits and Backspace among the keys that type a character; keys that
+    // type nothing (arrows, Home, End, Delete, Tab) pass.
+    static bool onVolumeChar(const QKeyEvent &event);
+
+    void onStartClick();
+    void onTickTimer();
+    void onCueTimer();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void setupWindow();
+    void setupLabels();
+    void setupVolumeBox();
+    void setupStartButton();
+    void setupPicture();
+    void setupTimers();
+    void cue();
+    void finish();
+
+    Platform platform_;
+    ChallengeState state_;
+    bool started_ = false;
+
+    QLabel *Picture1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *Timer1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QLineEdit *tbShotVol = nullptr;
+    QLabel *SLONK = nullptr;
+    std::array<QLabel *, 6> label{};
+    QLabel *vRem = nullptr;
+    QLabel *vDone = nullptr;
+    QLabel *sRem = nullptr;
+    QLabel *sDone = nullptr;
+    QLabel *tRem = nullptr;
+    QLabel *tTotal = nullptr;
+};
+
+} // namespace slonk
