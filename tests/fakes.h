@@ -1,0 +1,44 @@
+#pragma once
+
+#include "clock.h"
+#include "cuesound.h"
+#include "finishbox.h"
+#include "programend.h"
+
+#include <QStringList>
+#include <functional>
+
+// Stand-ins for the system, so tests set the time and nothing plays or blocks.
+namespace slonk::fakes {
+
+struct Clock final : slonk::Clock
+{
+    double reading = 86'461.237;
+    double now() const override { return reading; }
+};
+
+struct CueSound final : slonk::CueSound
+{
+    QStringList played;
+    void play(const QString &wavPath) override { played << wavPath; }
+};
+
+struct FinishBox final : slonk::FinishBox
+{
+    int shown = 0;
+    std::function<void()> whileShown; // what the user sees while it waits
+    void show(QWidget *) override
+    {
+        ++shown;
+        if (whileShown)
+            whileShown();
+    }
+};
+
+struct ProgramEnd final : slonk::ProgramEnd
+{
+    int ended = 0;
+    void end() override { ++ended; }
+};
+
+} // namespace slonk::fakes

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "fakes.h"
+#include "frmdrunk.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+// The window on fake services, with its program folder in a temporary directory.
+struct Rig
+{
+    slonk::fakes::Clock clock;
+    slonk::fakes::CueSound sound;
+    slonk::fakes::FinishBox box;
+    slonk::fakes::ProgramEnd end;
+    QTemporaryDir folder;
+    slonk::FrmDrunk window{{clock, sound, box, end, folder.path()}};
+
+    template<typename T = QLabel> T *control(const char *name)
+    {
+        return window.findChild<T *>(QString::fromLatin1(name));
+    }
+    QLineEdit *volumeBox() { return control<QLineEdit>("tbShotVol"); }
+    QPushButton *startButton() { return control<QPushButton>("Command1"); }
+    QTimer *timer(const char *name) { return control<QTimer>(name); }
+    QString text(const char *name) { return control(name)->text(); }
+
+    // A timer's tick, delivered through its own signal as the event loop would.
+    void fire(const char *name) { QMetaObject::invokeMethod(timer(name), "timeout"); }
+    // The clock moves on to `seconds` after START, then Timer1 ticks.
+    void tickAt(double seconds)
+    {
+        clock.reading = startedAt + seconds;
+        fire("Timer1");
+    }
+    void start()
+    {
+        startedAt = clock.reading;
+        startButton()->click();
+    }
+    double startedAt = 0;
+};

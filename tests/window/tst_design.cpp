@@ -1,0 +1,203 @@
+#include "rig.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTest>
+
+// The window as designed, in pixels (twips / 15), before START.
+class TestDesign : public QObject
+{
+    Q_OBJECT
+private slots:
+    void window();
+    void controls_data();
+    void controls();
+    void focusAndTabOrder();
+    void timers();
+    void stacking();
+    void colours();
+    void noClipping_data();
+    void noClipping();
+};
+
+void TestDesign::window()
+{
+    Rig rig;
+    QCOMPARE(rig.window.objectName(), QStringLiteral("frmDrunk"));
+    QCOMPARE(rig.window.windowTitle(), QStringLiteral("100 Vured iv 100 Irizeze"));
+    QCOMPARE(rig.window.minimumSize(), QSize(313, 273));
+    QCOMPARE(rig.window.maximumSize(), QSize(313, 273));
+    const Qt::WindowFlags flags = rig.window.windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
+    const QList<QSize> iconSizes = rig.window.windowIcon().availableSizes();
+    QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
+}
+
+void TestDesign::controls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<int>("alignment"); // horizontal, for labels; 0 for the rest
+    QTest::addColumn<bool>("shown");
+
+    const auto row = [](const char *name, const char *text, QRect geometry, const char *family,
+                        double points, bool bold, int alignment, bool shown) {
+        QTest::newRow(name) << name << text << geometry << family << points << bold << alignment
+                            << shown;
+    };
+    const int left = Qt::AlignLeft, centre = Qt::AlignHCenter, right = Qt::AlignRight;
+    row("Command1", "START", {48, 232, 209, 33}, "Tahoma", 8.25, false, 0, true);
+    row("tbShotVol", "35", {160, 190, 25, 19}, "Tahoma", 8.25, false, 0, true);
+    row("SLONK", "SLONK!", {0, 48, 313, 73}, "Tahoma", 44.25, true, centre, false);
+    row("label5", "Shot Volume", {40, 192, 113, 17}, "Tahoma", 8.25, false, right, true);
+    row("label0", "ml", {190, 192, 41, 17}, "Tahoma", 8.25, false, left, true);
+    row("vRem", "3500 ml", {168, 160, 145, 17}, "Tahoma", 8.25, false, centre, true);
+    row("vDone", "0 ml", {8, 160, 145, 17}, "Tahoma", 8.25, false, centre, true);
+    row("sRem", "100", {168, 136, 145, 33}, "Tahoma", 15.75, false, centre, true);
+    row("label4", "Shots Remaining", {168, 120, 145, 17}, "Tahoma", 8.25, false, centre, true);
+    row("sDone", "0", {8, 136, 145, 33}, "Tahoma", 15.75, false, centre, true);
+    row("label3", "Shots Done", {8, 120, 145, 17}, "Tahoma", 8.25, false, centre, true);
+    row("tRem", "100m 0s", {8, 80, 297, 33}, "Courier New", 15.75, true, centre, true);
+    row("label2", "Remaining Time", {8, 64, 297, 17}, "Tahoma", 8.25, false, left, true);
+    row("tTotal", "0m", {8, 24, 297, 33}, "Courier New", 15.75, true, centre, true);
+    row("label1", "Total Time", {8, 8, 297, 17}, "Tahoma", 8.25, false, left, true);
+}
+
+void TestDesign::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, family);
+    QFETCH(double, points);
+    QFETCH(bool, bold);
+    QFETCH(int, alignment);
+    QFETCH(bool, shown);
+
+    Rig rig;
+    auto *widget = rig.window.findChild<QWidget *>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->property("text").toString(), text);
+    QCOMPARE(widget->geometry(), geometry);
+    QCOMPARE(widget->font().family(), family);
+    QCOMPARE(widget->font().pointSizeF(), points);
+    QCOMPARE(widget->font().bold(), bold);
+    QCOMPARE(widget->isHidden(), !shown);
+    if (auto *label = qobject_cast<QLabel *>(widget)) {
+        QCOMPARE(int(label->alignment() & Qt::AlignHorizontal_Mask), alignment);
+        QVERIFY(label->autoFillBackground()); // opaque
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    }
+}
+
+void TestDesign::focusAndTabOrder()
+{
+    Rig rig;
+    QCOMPARE(rig.window.focusWidget(), rig.volumeBox());
+    QWidget *next = rig.volumeBox()->nextInFocusChain();
+    while (!(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    QCOMPARE(next, rig.startButton());
+}
+
+void TestDesign::timers()
+{
+    Rig rig;
+    QCOMPARE(rig.timer("Timer1")->interval(), 50);
+    QCOMPARE(rig.timer("Timer1")->timerType(), Qt::PreciseTimer);
+    QVERIFY(!rig.timer("Timer1")->isActive());
+    QCOMPARE(rig.timer("Timer2")->interval(), 600);
+    QVERIFY(!rig.timer("Timer2")->isActive());
+}
+
+void TestDesign::stacking()
+{
+    Rig rig;
+    const auto centreOf = [&](const char *name) {
+        return rig.window.findChild<QWidget *>(QString::fromLatin1(name))->geometry().center();
+    };
+    rig.control("SLONK")->show();
+    for (const char *hidden : {"label2", "tRem"})
+        QCOMPARE(rig.window.childAt(centreOf(hidden)), rig.control("SLONK"));
+    QCOMPARE(rig.window.childAt(centreOf("tTotal")), rig.control("tTotal"));
+
+    rig.control("Picture1")->show();
+    for (const char *hidden : {"tbShotVol", "Command1", "SLONK", "label1", "vRem"})
+        QCOMPARE(rig.window.childAt(centreOf(hidden)), rig.control("Picture1"));
+}
+
+void TestDesign::colours()
+{
+    Rig rig;
+    QCOMPARE(rig.control("SLONK")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QLabel *picture = rig.control("Picture1");
+    QCOMPARE(picture->geometry(), QRect(0, 0, 313, 265));
+    QCOMPARE(picture->palette().color(QPalette::Window), QColor(212, 208, 200));
+    QVERIFY(picture->autoFillBackground());
+    QCOMPARE(picture->pixmap().deviceIndependentSize(), QSizeF(312, 200));
+    QCOMPARE(picture->alignment(), Qt::AlignLeft | Qt::AlignTop);
+}
+
+// Every text the window shows fits its box in the fonts actually used here,
+// the longest running texts included.
+void TestDesign::noClipping_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+
+    Rig rig;
+    for (QLabel *label : rig.window.findChildren<QLabel *>())
+        if (!label->text().isEmpty())
+            QTest::addRow("%s at load", qPrintable(label->objectName()))
+                << label->objectName() << label->text();
+    QTest::newRow("longest total time") << "tTotal"
+                                        << "100m 59.99s";
+    QTest::newRow("negative remaining time") << "tRem"
+                                             << "-1m 59.98s";
+    QTest::newRow("hundred shots done") << "sDone"
+                                        << "100";
+    QTest::newRow("nine-digit volume done") << "vDone"
+                                            << "99999999900ml";
+    QTest::newRow("nine-digit volume remaining") << "vRem"
+                                                 << "99999999900ml";
+    QTest::newRow("START") << "Command1"
+                           << "START";
+    QTest::newRow("default volume") << "tbShotVol"
+                                    << "35";
+}
+
+void TestDesign::noClipping()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+
+    Rig rig;
+    auto *widget = rig.window.findChild<QWidget *>(name);
+    const QFontMetricsF metrics(widget->font());
+    QRectF room = widget->contentsRect();
+    if (auto *box = qobject_cast<QLineEdit *>(widget)) {
+        QStyleOptionFrame option;
+        option.initFrom(box);
+        option.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+        room = box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box);
+        room.adjust(2, 0, -2, 0); // QLineEdit's own horizontal margin
+    }
+    const QSizeF needed(metrics.horizontalAdvance(text), metrics.height());
+    QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+             qPrintable(QStringLiteral("\"%1\" in %2 needs %3 x %4, has %5 x %6")
+                            .arg(text, QFontInfo(widget->font()).family())
+                            .arg(needed.width())
+                            .arg(needed.height())
+                            .arg(room.width())
+                            .arg(room.height())));
+}
+
+QTEST_MAIN(TestDesign)
+#include "tst_design.moc"
