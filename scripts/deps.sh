@@ -7,8 +7,8 @@ build_packages=(cmake ninja-build g++ qt6-base-dev qt6-multimedia-dev libgl-dev
                 fonts-liberation fonts-dejavu-core)
 # The end-to-end tests run the real program on an X server with a window
 # manager and a sound server, with time sped up.
-test_packages=(xvfb openbox xdotool x11-utils imagemagick sox pulseaudio
-               pulseaudio-utils faketime)
+test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
+               pulseaudio-utils faketime python3)
 
 case "${1:-}" in
     build) wanted=("${build_packages[@]}") ;;

@@ -1,0 +1,168 @@
+# The end-to-end harness, sourced by each scenario: its own X server with a
+# window manager, its own sound server recording what is played, the program
+# staged as a user gets it, and cleanup of everything it started by process id.
+# Every wait is bounded; a failure says in one line what was expected and seen,
+# and leaves screenshots, the recording and logs in $ART.
+#
+# Usage in a scenario:  source harness.sh NAME BUILD-FOLDER
+set -euo pipefail
+
+E2E_NAME=$1
+E2E_BUILD=$(realpath "$2")
+E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+ART=$E2E_BUILD/e2e/$E2E_NAME
+TITLE='100 Vured iv 100 Irizeze'
+E2E_PIDS=()
+APP_PID=
+WID=
+
+rm -rf "$ART"
+mkdir -p "$ART/runtime"
+chmod 700 "$ART/runtime"
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}" $APP_PID; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${E2E_PIDS[@]}" $APP_PID; do
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+        kill -9 "$pid" 2>/dev/null || true
+    done
+}
+trap e2e_cleanup EXIT
+
+e2e_fail() {
+    echo "FAIL $E2E_NAME: $* (artefacts in $ART)" >&2
+    exit 1
+}
+
+e2e_log() {
+    echo "[$E2E_NAME $(date +%T.%3N)] $*"
+}
+
+# e2e_wait SECONDS WHAT COMMAND...: polls COMMAND every 50 ms until it succeeds.
+e2e_wait() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || e2e_fail "expected $what within ${seconds}s, saw nothing"
+        sleep 0.05
+    done
+}
+
+e2e_start_x() {
+    local number
+    for number in $(seq 20 99); do
+        [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] || break
+    done
+    export DISPLAY=:$number
+    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset >"$ART/xvfb.log" 2>&1 &
+    E2E_PIDS+=($!)
+    e2e_wait 10 "the X server on $DISPLAY" xdpyinfo
+    openbox --sm-disable >"$ART/openbox.log" 2>&1 &
+    E2E_PIDS+=($!)
+    # A window mapped while openbox is still starting may never be managed.
+    e2e_wait 10 "openbox managing the screen" \
+        sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+}
+
+# Starts a private PulseAudio server with a null sink at the cue's own format,
+# and a recorder of its monitor into $ART/recording.wav.
+e2e_start_audio() {
+    export XDG_RUNTIME_DIR=$ART/runtime HOME=$ART/runtime
+    export PULSE_SERVER=unix:$ART/runtime/pulse.sock
+    pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit \
+        --load="module-null-sink sink_name=rec rate=44100 channels=2 norewinds=1" \
+        --load="module-native-protocol-unix auth-anonymous=1 socket=$ART/runtime/pulse.sock" \
+        >"$ART/pulseaudio.log" 2>&1 &
+    E2E_PIDS+=($!)
+    e2e_wait 10 "the sound server" pactl info
+    pactl set-sink-volume rec 100%
+    parecord -d rec.monitor --latency-msec=20 --file-format=wav --rate=44100 --channels=2 \
+        --format=s16le "$ART/recording.wav" >"$ART/parecord.log" 2>&1 &
+    E2E_RECORDER=$!
+    E2E_PIDS+=($E2E_RECORDER)
+    sleep 0.3 # the recorder's stream is up
+}
+
+# No sound server at all: the program's client finds nothing to connect to.
+e2e_no_audio() {
+    export XDG_RUNTIME_DIR=$ART/runtime HOME=$ART/runtime
+    export PULSE_SERVER=unix:$ART/runtime/no-such-server.sock
+}
+
+e2e_stop_recorder() {
+    kill -INT "$E2E_RECORDER" 2>/dev/null || true
+    e2e_wait 5 "the recorder to finish its file" sh -c "! kill -0 $E2E_RECORDER"
+}
+
+# The program and its sound in one folder, as a user gets them.
+e2e_stage() {
+    mkdir -p "$ART/app"
+    cp "$E2E_BUILD/bin/slonk" "$E2E_BUILD/bin/slonk.wav" "$ART/app/"
+}
+
+# e2e_launch [FAKETIME-SPEC]: starts the staged program (under libfaketime when
+# a spec is given) and waits for its window, whose id lands in WID.
+e2e_launch() {
+    local command=("$ART/app/slonk")
+    [[ $# -gt 0 ]] && command=(faketime -f "$1" "${command[@]}")
+    # timeout stays outside faketime, or its own clock is sped up too.
+    timeout 300 "${command[@]}" >"$ART/slonk.log" 2>&1 &
+    APP_PID=$!
+    e2e_wait 20 "the window \"$TITLE\"" \
+        sh -c "xdotool search --onlyvisible --name '^$TITLE\$' | head -n 1 | grep ."
+    WID=$(xdotool search --onlyvisible --name "^$TITLE\$" | head -n 1)
+    local title
+    title=$(xdotool getwindowname "$WID")
+    [[ $title == "$TITLE" ]] || e2e_fail "expected the title \"$TITLE\", saw \"$title\""
+    sleep 0.3 # openbox frames and maps it
+}
+
+# e2e_expect_exit SECONDS: the program ends by itself with exit code 0.
+e2e_expect_exit() {
+    local deadline=$((SECONDS + $1)) code=0
+    while kill -0 "$APP_PID" 2>/dev/null; do
+        ((SECONDS < deadline)) || e2e_fail "expected the program to exit within $1 s, it still runs"
+        sleep 0.05
+    done
+    wait "$APP_PID" || code=$?
+    APP_PID=
+    [[ $code -eq 0 ]] || e2e_fail "expected exit code 0, saw $code"
+}
+
+# Pixel positions inside the window's client area.
+e2e_click() {
+    xdotool mousemove --window "$WID" "$1" "$2" click "${3:-1}"
+}
+
+e2e_shot() {
+    import -window "$WID" "$ART/$1.png"
+}
+
+# e2e_count_colour SHOT.png "#RRGGBB" [GEOMETRY [FUZZ%]]: pixels of that colour,
+# or within FUZZ of it, in the shot or in the part GEOMETRY (WxH+X+Y) of it.
+e2e_count_colour() {
+    local crop=() marker='#FF00FE' # a colour none of our shots holds
+    [[ $# -gt 2 ]] && crop=(-crop "$3" +repage)
+    convert "$ART/$1" "${crop[@]}" -alpha off -fuzz "${4:-0}" -fill "$marker" -opaque "$2" \
+        -depth 8 txt:- | grep -c -i " $marker " || true
+}
+
+# The box's text, read back the way a person could: select it, copy it with
+# Ctrl+Insert (Ctrl+C types a character and is swallowed), read the clipboard.
+e2e_volume_text() {
+    e2e_click 172 199
+    xdotool key Home shift+End ctrl+Insert
+    sleep 0.2
+    xclip -o -selection clipboard 2>/dev/null || true
+}
+
+# e2e_cues CUE.wav ARGS...: checks the copies of a cue in the recording (cues.py).
+e2e_cues() {
+    local verdict
+    verdict=$(python3 "$E2E_HERE/cues.py" "$ART/recording.wav" "$@" 2>&1) || e2e_fail "$verdict"
+    e2e_log "$verdict"
+}
