@@ -55,13 +55,15 @@ def main():
     onsets, spans, partial = [], [], []
     at = recording.find(signature)
     while at >= 0:
+        next_from = at + 1
         if at % frame == 0:
             if recording[at:at + len(sound)] == sound:
                 onsets.append(at / frame / rate)
                 spans.append((at, at + len(sound)))
+                next_from = at + len(sound)  # a cue may repeat itself inside
             else:
                 partial.append(at / frame / rate)
-        at = recording.find(signature, at + 1)
+        at = recording.find(signature, next_from)
 
     name = args.cue.rsplit("/", 1)[-1]
     if partial:

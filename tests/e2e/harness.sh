@@ -166,3 +166,42 @@ e2e_cues() {
     verdict=$(python3 "$E2E_HERE/cues.py" "$ART/recording.wav" "$@" 2>&1) || e2e_fail "$verdict"
     e2e_log "$verdict"
 }
+
+# Clicks START and watches the cue band for a red "SLONK!" (catch_colour.py).
+e2e_click_start() {
+    e2e_click 152 248
+    e2e_log "START"
+    python3 "$E2E_HERE/catch_colour.py" "$WID" 0 48 313 73 ff0000 500 "${1:-20}" \
+        "$ART/flash.ppm" &
+    E2E_CATCHER=$!
+    E2E_PIDS+=($E2E_CATCHER)
+}
+
+e2e_expect_flash() {
+    wait "$E2E_CATCHER" || e2e_fail "expected a red SLONK! flash after START, caught none"
+    convert "$ART/flash.ppm" "$ART/flash.png"
+}
+
+# Waits for the finish box, shows the smiley in a shot, and dismisses the box
+# with Enter on its OK button.
+e2e_finish() {
+    e2e_wait "$1" "the finish box \"Slonk!\"" \
+        sh -c "xdotool search --onlyvisible --name '^Slonk!\$' | grep ."
+    e2e_log "finish box"
+    sleep 0.3
+    e2e_shot finish
+    # The box, centred on the window, hides part of the smiley.
+    local yellow
+    yellow=$(e2e_count_colour finish.png "#FFD600")
+    [[ $yellow -gt 3000 ]] || e2e_fail "expected the yellow smiley at the finish, saw $yellow yellow pixels"
+    xdotool windowactivate "$(xdotool search --onlyvisible --name '^Slonk!$' | head -n 1)"
+    sleep 0.2
+    xdotool key Return
+}
+
+# Closes the window as a person would: Alt+F4, which openbox turns into a close.
+e2e_close_window() {
+    xdotool windowactivate "$WID"
+    sleep 0.1
+    xdotool key alt+F4
+}

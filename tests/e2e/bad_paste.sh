@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Pastes through the clipboard (Ctrl+V, Shift+Insert) and the primary selection
+# (middle click) leave nothing but digits, at most nine, in the volume box.
+source "$(dirname "$0")/harness.sh" bad-paste "${1:?usage: $0 BUILD-FOLDER}"
+
+e2e_start_x
+e2e_no_audio
+e2e_stage
+e2e_launch
+
+# offer SELECTION TEXT: xclip serves it until another program takes it over.
+offer() {
+    printf '%s' "$2" | xclip -selection "$1" -i
+}
+
+# paste ROUTE TEXT EXPECTED-PATTERN
+paste() {
+    local route=$1 text=$2 expected=$3 volume
+    e2e_click 172 199
+    xdotool key End
+    case $route in
+        ctrl+v) offer clipboard "$text"; xdotool key ctrl+v ;;
+        shift+Insert) offer clipboard "$text"; xdotool key shift+Insert ;;
+        middle-click) offer primary "$text"; e2e_click 172 199 2 ;;
+    esac
+    sleep 0.2
+    volume=$(e2e_volume_text)
+    [[ $volume =~ ^($expected)$ ]] ||
+        e2e_fail "expected the box to read $expected after a $route paste of ${text:0:20}, saw \"$volume\""
+    e2e_log "$route of ${text:0:20}: \"$volume\""
+}
+
+long_junk=$(printf '12abc%.0s' $(seq 200))
+long_digits=$(printf '1234567890%.0s' $(seq 100))
+for route in ctrl+v shift+Insert middle-click; do
+    paste "$route" 12abc 35
+    paste "$route" "$long_junk" 35
+done
+paste ctrl+v 12 35
+paste shift+Insert 12 3512
+paste middle-click 7 '[0-9]{5}'
+paste shift+Insert "$long_digits" '[0-9]{9}'
+e2e_close_window
+e2e_expect_exit 10
+e2e_log "passed"

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Without slonk.wav beside the program, every cue plays the built-in default
+# cue and the flash still shows; closing the window ends with exit code 0.
+source "$(dirname "$0")/harness.sh" missing-sound "${1:?usage: $0 BUILD-FOLDER}"
+
+e2e_start_x
+e2e_start_audio
+e2e_stage
+rm "$ART/app/slonk.wav"
+e2e_launch "+0 x100"
+e2e_click_start
+sleep 2.1 # 210 fake seconds: cues at 0, 60, 120 and 180
+e2e_close_window
+e2e_expect_exit 10
+e2e_expect_flash
+sleep 0.5
+e2e_stop_recorder
+e2e_cues "$E2E_HERE/../../assets/default-cue.wav" --count 4 --speed 100 --spacing 60
+e2e_log "passed"
