@@ -4,6 +4,8 @@
 #include "finishbox.h"
 #include "frmdrunk.h"
 #include "programend.h"
+#include "screenkeeper.h"
+#include "termination.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -16,15 +18,20 @@ int main(int argc, char *argv[])
         std::fputs("slonk: no display to open the window on (DISPLAY is not set)\n", stderr);
         return 1;
     }
+    slonk::blockTerminationSignals();
     QApplication app(argc, argv);
+    slonk::quitOnTerminationSignals(&app);
     QApplication::setApplicationName(QStringLiteral("slonk"));
     QApplication::setApplicationVersion(QStringLiteral(SLONK_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.slonk.Slonk"));
 
     slonk::BootClock clock;
     slonk::EffectCueSound cueSound;
     slonk::MessageFinishBox finishBox;
     slonk::EventLoopEnd programEnd;
-    slonk::FrmDrunk window({clock, cueSound, finishBox, programEnd, slonk::applicationDirectory()});
+    slonk::ScreenSaverKeeper screenKeeper; // let go of when the program ends
+    slonk::FrmDrunk window(
+        {clock, cueSound, finishBox, programEnd, screenKeeper, slonk::applicationDirectory()});
     window.show();
     return QApplication::exec();
 }

@@ -8,6 +8,7 @@ class Clock;
 class CueSound;
 class FinishBox;
 class ProgramEnd;
+class ScreenKeeper;
 
 // What the window needs from the system; tests hand it fakes.
 struct Platform
@@ -16,6 +17,7 @@ struct Platform
     CueSound &cueSound;
     FinishBox &finishBox;
     ProgramEnd &programEnd;
+    ScreenKeeper &screenKeeper;
     QString applicationDirectory;
 };
 

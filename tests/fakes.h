@@ -4,6 +4,7 @@
 #include "cuesound.h"
 #include "finishbox.h"
 #include "programend.h"
+#include "screenkeeper.h"
 
 #include <QStringList>
 #include <functional>
@@ -39,6 +40,18 @@ struct ProgramEnd final : slonk::ProgramEnd
 {
     int ended = 0;
     void end() override { ++ended; }
+};
+
+struct ScreenKeeper final : slonk::ScreenKeeper
+{
+    bool awake = false;
+    int requests = 0;
+    void keepAwake() override
+    {
+        awake = true;
+        ++requests;
+    }
+    void release() override { awake = false; }
 };
 
 } // namespace slonk::fakes

@@ -38,6 +38,7 @@ struct LabelDesign
     double points;
     bool bold;
     Qt::AlignmentFlag alignment;
+    const char *description = nullptr; // what a screen reader says of a value
 };
 
 // In the design's order: where two labels overlap, the earlier lies above.
@@ -46,19 +47,24 @@ inline constexpr std::array<LabelDesign, 13> Labels{{
     {"label5", "Shot Volume", 600, 2880, 1695, 255, Face::Tahoma, SmallPoints, false,
      Qt::AlignRight},
     {"label0", "ml", 2850, 2880, 615, 255, Face::Tahoma, SmallPoints, false, Qt::AlignLeft},
-    {"vRem", "3500 ml", 2520, 2400, 2175, 255, Face::Tahoma, SmallPoints, false, Qt::AlignHCenter},
-    {"vDone", "0 ml", 120, 2400, 2175, 255, Face::Tahoma, SmallPoints, false, Qt::AlignHCenter},
-    {"sRem", "100", 2520, 2040, 2175, 495, Face::Tahoma, LargePoints, false, Qt::AlignHCenter},
+    {"vRem", "3500 ml", 2520, 2400, 2175, 255, Face::Tahoma, SmallPoints, false, Qt::AlignHCenter,
+     "Volume Remaining"},
+    {"vDone", "0 ml", 120, 2400, 2175, 255, Face::Tahoma, SmallPoints, false, Qt::AlignHCenter,
+     "Volume Done"},
+    {"sRem", "100", 2520, 2040, 2175, 495, Face::Tahoma, LargePoints, false, Qt::AlignHCenter,
+     "Shots Remaining"},
     {"label4", "Shots Remaining", 2520, 1800, 2175, 255, Face::Tahoma, SmallPoints, false,
      Qt::AlignHCenter},
-    {"sDone", "0", 120, 2040, 2175, 495, Face::Tahoma, LargePoints, false, Qt::AlignHCenter},
+    {"sDone", "0", 120, 2040, 2175, 495, Face::Tahoma, LargePoints, false, Qt::AlignHCenter,
+     "Shots Done"},
     {"label3", "Shots Done", 120, 1800, 2175, 255, Face::Tahoma, SmallPoints, false,
      Qt::AlignHCenter},
-    {"tRem", "100m 0s", 120, 1200, 4455, 495, Face::CourierNew, LargePoints, true,
-     Qt::AlignHCenter},
+    {"tRem", "100m 0s", 120, 1200, 4455, 495, Face::CourierNew, LargePoints, true, Qt::AlignHCenter,
+     "Remaining Time"},
     {"label2", "Remaining Time", 120, 960, 4455, 255, Face::Tahoma, SmallPoints, false,
      Qt::AlignLeft},
-    {"tTotal", "0m", 120, 360, 4455, 495, Face::CourierNew, LargePoints, true, Qt::AlignHCenter},
+    {"tTotal", "0m", 120, 360, 4455, 495, Face::CourierNew, LargePoints, true, Qt::AlignHCenter,
+     "Total Time"},
     {"label1", "Total Time", 120, 120, 4455, 255, Face::Tahoma, SmallPoints, false, Qt::AlignLeft},
 }};
 

@@ -7,7 +7,9 @@
 #include "finishbox.h"
 #include "fonts.h"
 #include "programend.h"
+#include "screenkeeper.h"
 
+#include <QAccessibleWidget>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,6 +38,30 @@ void setColour(QWidget *widget, QPalette::ColorRole role, QColor colour)
     widget->setPalette(palette);
 }
 
+// The cue label speaks up as an alert when it shows, without taking the focus.
+class CueAccessible final : public QAccessibleWidget
+{
+public:
+    explicit CueAccessible(QLabel *label) : QAccessibleWidget(label, QAccessible::AlertMessage) {}
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name ? static_cast<QLabel *>(widget())->text()
+                                      : QAccessibleWidget::text(t);
+    }
+};
+
+// The cue label as an alert, and the window as a window rather than a bare
+// client area, for screen readers.
+QAccessibleInterface *accessibleFor(const QString &, QObject *object)
+{
+    if (auto *label = qobject_cast<QLabel *>(object);
+        label && label->objectName() == QStringLiteral("SLONK"))
+        return new CueAccessible(label);
+    if (auto *window = qobject_cast<FrmDrunk *>(object))
+        return new QAccessibleWidget(window, QAccessible::Window);
+    return nullptr;
+}
+
 void setIfChanged(QLabel *label, const std::string &text)
 {
     const QString value = QString::fromStdString(text);
@@ -53,7 +79,19 @@ FrmDrunk::FrmDrunk(const Platform &platform, QWidget *parent) : QWidget(parent),
     setupStartButton();
     setupPicture();
     setupTimers();
+    setupAccessibility();
     tbShotVol->setFocus();
+}
+
+void FrmDrunk::setupAccessibility()
+{
+    static const bool factoryInstalled = (QAccessible::installFactory(accessibleFor), true);
+    Q_UNUSED(factoryInstalled);
+    // Interfaces made while the widgets were being built, before they had their
+    // names and final classes, are made again through the factory.
+    for (QObject *made : std::initializer_list<QObject *>{this, SLONK})
+        QAccessible::deleteAccessibleInterface(
+            QAccessible::uniqueId(QAccessible::queryAccessibleInterface(made)));
 }
 
 void FrmDrunk::setupWindow()
@@ -67,6 +105,7 @@ void FrmDrunk::setupWindow()
     QIcon icon;
     for (const int size : {16, 22, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/slonk/icons/slonk-%1.png").arg(size), QSize(size, size));
+    icon.addFile(QStringLiteral(":/slonk/icons/slonk.svg")); // crisp at any scale
     setWindowIcon(icon);
 }
 
@@ -81,6 +120,8 @@ void FrmDrunk::setupLabels()
         created->setAlignment(it->alignment | Qt::AlignTop);
         created->setAutoFillBackground(true); // opaque, as the design's labels are
         created->setTextFormat(Qt::PlainText);
+        if (it->description)
+            created->setAccessibleDescription(QString::fromLatin1(it->description));
     }
     const auto find = [this](const char *name) {
         return findChild<QLabel *>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
@@ -110,6 +151,7 @@ void FrmDrunk::setupVolumeBox()
     tbShotVol->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), tbShotVol));
     tbShotVol->installEventFilter(this);
+    label[5]->setBuddy(tbShotVol); // screen readers call the box "Shot Volume"
 }
 
 void FrmDrunk::setupStartButton()
@@ -128,6 +170,9 @@ void FrmDrunk::setupPicture()
 {
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setAccessibleName(QStringLiteral("Finished"));
+    Picture1->setAccessibleDescription(
+        QStringLiteral("A smiling face: all hundred shots are done"));
     Picture1->setGeometry(pixels(design::Picture));
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture1->setAutoFillBackground(true);
@@ -188,6 +233,7 @@ void FrmDrunk::onStartClick()
     // selected; the volume is fixed now, so nothing stays selected.
     tbShotVol->deselect();
     startChallenge(state_, platform_.clock.now());
+    platform_.screenKeeper.keepAwake();
 }
 
 void FrmDrunk::onTickTimer()
@@ -225,6 +271,7 @@ void FrmDrunk::finish()
     // Nothing ticks, cues or sounds after the finish.
     Timer1->stop();
     Timer2->stop();
+    platform_.screenKeeper.release();
     Picture1->show();
     platform_.finishBox.show(this);
     platform_.programEnd.end();

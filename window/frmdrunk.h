@@ -41,6 +41,7 @@ private:
     void setupStartButton();
     void setupPicture();
     void setupTimers();
+    void setupAccessibility();
     void cue();
     void finish();
 

@@ -31,18 +31,11 @@ def read_pcm(path):
     raise ValueError(f"{path}: no data chunk")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("recording")
-    parser.add_argument("cue")
-    parser.add_argument("--count", type=int, help="exactly this many copies")
-    parser.add_argument("--speed", type=float, default=1.0, help="fake seconds per real second")
-    parser.add_argument("--spacing", type=float, help="fake seconds from one copy to the next")
-    parser.add_argument("--tolerance", type=float, default=3.0, help="fake seconds")
-    args = parser.parse_args()
-
-    rate, channels, bits, recording = read_pcm(args.recording)
-    cue_rate, cue_channels, cue_bits, cue = read_pcm(args.cue)
+def find_copies(recording, recording_format, cue_path):
+    """Onsets (s) and byte spans of the whole copies of a cue, and the onsets of
+    partial ones."""
+    cue_rate, cue_channels, cue_bits, cue = read_pcm(cue_path)
+    rate, channels, bits = recording_format
     if (rate, channels, bits) != (cue_rate, cue_channels, cue_bits):
         sys.exit(f"expected a recording at the cue's format, saw {rate} Hz {channels} ch {bits} bit")
     frame = channels * bits // 8
@@ -64,8 +57,33 @@ def main():
             else:
                 partial.append(at / frame / rate)
         at = recording.find(signature, next_from)
+    return onsets, spans, partial
 
-    name = args.cue.rsplit("/", 1)[-1]
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("recording")
+    parser.add_argument("cue")
+    parser.add_argument("--count", type=int, help="exactly this many copies")
+    parser.add_argument("--speed", type=float, default=1.0, help="fake seconds per real second")
+    parser.add_argument("--spacing", type=float, help="fake seconds from one copy to the next")
+    parser.add_argument("--tolerance", type=float, default=3.0, help="fake seconds")
+    parser.add_argument("--also", help="a second cue that may be heard too; prints the order "
+                                       "of both as a sequence of 1 (the cue) and 2 (this one)")
+    args = parser.parse_args()
+
+    rate, channels, bits, recording = read_pcm(args.recording)
+    frame = channels * bits // 8
+    onsets, spans, partial = find_copies(recording, (rate, channels, bits), args.cue)
+    if args.also:
+        other, other_spans, other_partial = find_copies(recording, (rate, channels, bits), args.also)
+        partial += other_partial
+        sequence = sorted([(t, "1") for t in onsets] + [(t, "2") for t in other])
+        print("sequence " + "".join(kind for _, kind in sequence))
+        spans = sorted(spans + other_spans)
+        onsets = [t for t, _ in sequence]  # counted and timed together
+
+    name = args.cue.rsplit("/", 1)[-1] + (" and " + args.also.rsplit("/", 1)[-1] if args.also else "")
     if partial:
         sys.exit(f"expected whole copies of {name}, saw a partial one at {partial[0]:.3f} s")
     # Anything else heard: another sound, a cut copy, something after the finish.
@@ -92,8 +110,9 @@ def main():
         if abs(span - expected) > args.tolerance:
             sys.exit(f"expected the last copy {expected:g}±{args.tolerance:g} fake s after the "
                      f"first, saw {span:.2f} fake s (drift)")
+        deviation = max(abs(t - fake[0] - args.spacing * k) for k, t in enumerate(fake))
         summary += (f", gaps {min(gaps):.2f} to {max(gaps):.2f} fake s, first to last "
-                    f"{span:.2f} fake s")
+                    f"{span:.2f} fake s, largest deviation from the schedule {deviation:.2f} fake s")
     print(summary)
 
 

@@ -13,6 +13,7 @@ E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ART=$E2E_BUILD/e2e/$E2E_NAME
 TITLE='100 Vured iv 100 Irizeze'
 E2E_PIDS=()
+PYTHON=/usr/bin/python3 # Debian's, which has the AT-SPI bindings
 APP_PID=
 WID=
 
@@ -61,11 +62,11 @@ e2e_start_x() {
     Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset >"$ART/xvfb.log" 2>&1 &
     E2E_PIDS+=($!)
     e2e_wait 10 "the X server on $DISPLAY" xdpyinfo
-    openbox --sm-disable >"$ART/openbox.log" 2>&1 &
+    # A window mapped while openbox is still starting may never be managed:
+    # openbox runs --startup once it is ready.
+    openbox --sm-disable --startup "touch $ART/openbox.ready" >"$ART/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    # A window mapped while openbox is still starting may never be managed.
-    e2e_wait 10 "openbox managing the screen" \
-        sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+    e2e_wait 10 "openbox managing the screen" test -e "$ART/openbox.ready"
 }
 
 # Starts a private PulseAudio server with a null sink at the cue's own format,
@@ -73,15 +74,19 @@ e2e_start_x() {
 e2e_start_audio() {
     export XDG_RUNTIME_DIR=$ART/runtime HOME=$ART/runtime
     export PULSE_SERVER=unix:$ART/runtime/pulse.sock
+    rm -f "$ART/runtime/pulse.sock"
     pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit \
         --load="module-null-sink sink_name=rec rate=44100 channels=2 norewinds=1" \
         --load="module-native-protocol-unix auth-anonymous=1 socket=$ART/runtime/pulse.sock" \
-        >"$ART/pulseaudio.log" 2>&1 &
-    E2E_PIDS+=($!)
+        >>"$ART/pulseaudio.log" 2>&1 &
+    E2E_PULSE=$!
+    E2E_PIDS+=($E2E_PULSE)
     e2e_wait 10 "the sound server" pactl info
     pactl set-sink-volume rec 100%
+    local recording=$ART/recording.wav
+    [[ -e $recording ]] && recording=$ART/recording-$SECONDS.wav
     parecord -d rec.monitor --latency-msec=20 --file-format=wav --rate=44100 --channels=2 \
-        --format=s16le "$ART/recording.wav" >"$ART/parecord.log" 2>&1 &
+        --format=s16le "$recording" >>"$ART/parecord.log" 2>&1 &
     E2E_RECORDER=$!
     E2E_PIDS+=($E2E_RECORDER)
     sleep 0.3 # the recorder's stream is up
@@ -104,17 +109,27 @@ e2e_stage() {
     cp "$E2E_BUILD/bin/slonk" "$E2E_BUILD/bin/slonk.wav" "$ART/app/"
 }
 
-# e2e_launch [FAKETIME-SPEC]: starts the staged program (under libfaketime when
-# a spec is given) and waits for its window, whose id lands in WID.
+# e2e_launch [FAKETIME-SPEC]: starts the staged program, or E2E_PROGRAM, (under
+# libfaketime when a spec is given) and waits for its window, whose id lands in WID.
 e2e_launch() {
-    local command=("$ART/app/slonk")
+    local command=("${E2E_PROGRAM:-$ART/app/slonk}")
     [[ $# -gt 0 ]] && command=(faketime -f "$1" "${command[@]}")
     # timeout stays outside faketime, or its own clock is sped up too.
     timeout 300 "${command[@]}" >"$ART/slonk.log" 2>&1 &
     APP_PID=$!
-    e2e_wait 20 "the window \"$TITLE\"" \
-        sh -c "xdotool search --onlyvisible --name '^$TITLE\$' | head -n 1 | grep ."
-    WID=$(xdotool search --onlyvisible --name "^$TITLE\$" | head -n 1)
+    local known=" $(xdotool search --onlyvisible --name "^$TITLE\$" | tr '\n' ' ')" deadline=$((SECONDS + 20))
+    WID=
+    while [[ -z $WID ]]; do
+        if ((SECONDS >= deadline)); then
+            xwininfo -root -tree >"$ART/windows.txt" 2>&1 || true
+            ps -o pid,stat,wchan:30,args --ppid "$APP_PID" >"$ART/processes.txt" 2>&1 || true
+            e2e_fail "expected the window \"$TITLE\" within 20 s, saw nothing"
+        fi
+        sleep 0.05
+        for window in $(xdotool search --onlyvisible --name "^$TITLE\$" 2>/dev/null); do
+            [[ $known == *" $window "* ]] || WID=$window
+        done
+    done
     local title
     title=$(xdotool getwindowname "$WID")
     [[ $title == "$TITLE" ]] || e2e_fail "expected the title \"$TITLE\", saw \"$title\""
@@ -163,7 +178,7 @@ e2e_volume_text() {
 # e2e_cues CUE.wav ARGS...: checks the copies of a cue in the recording (cues.py).
 e2e_cues() {
     local verdict
-    verdict=$(python3 "$E2E_HERE/cues.py" "$ART/recording.wav" "$@" 2>&1) || e2e_fail "$verdict"
+    verdict=$("$PYTHON" "$E2E_HERE/cues.py" "$ART/recording.wav" "$@" 2>&1) || e2e_fail "$verdict"
     e2e_log "$verdict"
 }
 
@@ -171,7 +186,7 @@ e2e_cues() {
 e2e_click_start() {
     e2e_click 152 248
     e2e_log "START"
-    python3 "$E2E_HERE/catch_colour.py" "$WID" 0 48 313 73 ff0000 500 "${1:-20}" \
+    "$PYTHON" "$E2E_HERE/catch_colour.py" "$WID" 0 48 313 73 ff0000 500 "${1:-20}" \
         "$ART/flash.ppm" &
     E2E_CATCHER=$!
     E2E_PIDS+=($E2E_CATCHER)
@@ -199,9 +214,23 @@ e2e_finish() {
     xdotool key Return
 }
 
-# Closes the window as a person would: Alt+F4, which openbox turns into a close.
+# Closes the window as a person would: a click on the close button at the
+# right end of openbox's title bar.
 e2e_close_window() {
-    xdotool windowactivate "$WID"
-    sleep 0.1
-    xdotool key alt+F4
+    local x y width
+    x=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ {print $4}')
+    y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ {print $4}')
+    width=$(xwininfo -id "$WID" | awk '/Width:/ {print $2}')
+    xdotool mousemove $((x + width - 11)) $((y - 10)) click 1
+}
+
+# The program's own process id (beneath timeout and faketime).
+e2e_program_pid() {
+    local pid=$APP_PID
+    for _ in 1 2 3; do
+        [[ $(cat "/proc/$pid/comm" 2>/dev/null) == slonk ]] && { echo "$pid"; return; }
+        pid=$(pgrep -P "$pid" | head -n 1)
+        [[ -n $pid ]] || break
+    done
+    e2e_fail "expected the program's process, saw none"
 }

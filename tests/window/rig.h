@@ -17,8 +17,9 @@ struct Rig
     slonk::fakes::CueSound sound;
     slonk::fakes::FinishBox box;
     slonk::fakes::ProgramEnd end;
+    slonk::fakes::ScreenKeeper screen;
     QTemporaryDir folder;
-    slonk::FrmDrunk window{{clock, sound, box, end, folder.path()}};
+    slonk::FrmDrunk window{{clock, sound, box, end, screen, folder.path()}};
 
     template<typename T = QLabel> T *control(const char *name)
     {

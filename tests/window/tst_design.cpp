@@ -1,5 +1,6 @@
 #include "rig.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
 #include <QStyle>
@@ -20,6 +21,7 @@ private slots:
     void colours();
     void noClipping_data();
     void noClipping();
+    void accessibility();
 };
 
 void TestDesign::window()
@@ -197,6 +199,31 @@ void TestDesign::noClipping()
                             .arg(needed.height())
                             .arg(room.width())
                             .arg(room.height())));
+}
+
+// What a screen reader is told: names for every control, and each value
+// described by its heading.
+void TestDesign::accessibility()
+{
+    Rig rig;
+    const auto said = [&](const char *name, QAccessible::Text what) {
+        QWidget *widget = rig.window.findChild<QWidget *>(QString::fromLatin1(name));
+        return QAccessible::queryAccessibleInterface(widget)->text(what);
+    };
+    const QList<std::pair<const char *, const char *>> values{
+        {"tTotal", "Total Time"},    {"tRem", "Remaining Time"}, {"sDone", "Shots Done"},
+        {"sRem", "Shots Remaining"}, {"vDone", "Volume Done"},   {"vRem", "Volume Remaining"}};
+    for (const auto &[value, heading] : values) {
+        QCOMPARE(said(value, QAccessible::Description), QString::fromLatin1(heading));
+        QCOMPARE(said(value, QAccessible::Name), rig.text(value));
+    }
+    QCOMPARE(said("tbShotVol", QAccessible::Name), QStringLiteral("Shot Volume"));
+    QCOMPARE(said("Command1", QAccessible::Name), QStringLiteral("START"));
+    QCOMPARE(said("Picture1", QAccessible::Name), QStringLiteral("Finished"));
+    QCOMPARE(said("SLONK", QAccessible::Name), QStringLiteral("SLONK!"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(rig.control("SLONK"))->role(),
+             QAccessible::AlertMessage);
+    QCOMPARE(QAccessible::queryAccessibleInterface(&rig.window)->role(), QAccessible::Window);
 }
 
 QTEST_MAIN(TestDesign)

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The benchmarks in one command: builds a Release build, then prints the tick
+# costs and one table of start-up, memory, CPU, wake-ups and cue latency
+# against a minimal Qt program, on Xvfb with openbox and a private PulseAudio,
+# and the schedule accuracy of a whole challenge at a hundred times real speed.
+# Figures only: it never fails for a figure. Takes about eight minutes.
+# Usage: bench/run.sh [RUNS] [RUNNING-SECONDS]   (defaults 10 and 180)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+scripts/deps.sh test
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build build-release >/dev/null
+
+echo "Machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)," \
+     "$(free -g | awk '/Mem:/ {print $2}') GiB, $(. /etc/os-release && echo "$PRETTY_NAME")," \
+     "Qt $(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null)"
+build-release/bench/tick_bench
+build-release/bench/tick_window_bench 2>/dev/null
+
+(
+    source tests/e2e/harness.sh bench "$here/build-release"
+    e2e_start_x
+    e2e_start_audio
+    "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/baseline \
+        build-release/bench/firstpaint.so assets/slonk.wav "${1:-10}" "${2:-180}"
+)
+echo "Schedule accuracy of a whole challenge at x100 (the end-to-end full challenge):"
+bash tests/e2e/full_challenge.sh build-release | grep copies

@@ -1,0 +1,68 @@
+// Cost of one whole onTickTimer: the engine, the six label texts and, as a
+// separate figure, the repaint that follows, offscreen. Median and spread over
+// batches, in microseconds.
+#include "fakes.h"
+#include "frmdrunk.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+struct Figures
+{
+    std::vector<double> micros;
+    void print(const char *what)
+    {
+        std::sort(micros.begin(), micros.end());
+        std::printf("%s: median %.2f us, min %.2f us, max %.2f us (%zu batches)\n", what,
+                    micros[micros.size() / 2], micros.front(), micros.back(), micros.size());
+    }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    slonk::fakes::Clock clock;
+    slonk::fakes::CueSound sound;
+    slonk::fakes::FinishBox box;
+    slonk::fakes::ProgramEnd end;
+    slonk::fakes::ScreenKeeper screen;
+    QTemporaryDir folder;
+    slonk::FrmDrunk window({clock, sound, box, end, screen, folder.path()});
+    window.show();
+    window.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    QApplication::processEvents();
+
+    constexpr int Batches = 15;
+    constexpr int TicksPerBatch = 2000;
+    Figures tick;
+    Figures repaint;
+    QElapsedTimer timer;
+    for (int batch = 0; batch < Batches; ++batch) {
+        qint64 tickNs = 0;
+        qint64 paintNs = 0;
+        for (int i = 0; i < TicksPerBatch; ++i) {
+            clock.reading += 0.05;
+            timer.start();
+            window.onTickTimer();
+            tickNs += timer.nsecsElapsed();
+            timer.start();
+            QApplication::processEvents();
+            paintNs += timer.nsecsElapsed();
+        }
+        tick.micros.push_back(tickNs / 1e3 / TicksPerBatch);
+        repaint.micros.push_back(paintNs / 1e3 / TicksPerBatch);
+    }
+    tick.print("onTickTimer (engine and six labels)");
+    repaint.print("the repaint after it");
+    return 0;
+}

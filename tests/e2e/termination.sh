@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# However the program is told to stop, it stops promptly and leaves nothing
+# running: SIGTERM and SIGINT mid-challenge (exit code 0), the finish box closed
+# by its title bar's close (exit code 0), the X server killed under it.
+source "$(dirname "$0")/harness.sh" termination "${1:?usage: $0 BUILD-FOLDER}"
+
+e2e_start_x
+e2e_no_audio
+e2e_stage
+
+for signal in TERM INT; do
+    e2e_launch
+    e2e_click_start
+    sleep 0.5
+    kill -s "$signal" "$(e2e_program_pid)"
+    e2e_expect_exit 3
+    e2e_log "SIG$signal: ended with exit code 0"
+done
+
+# A thousand times real speed: the finish box comes after six seconds.
+e2e_launch "+0 x1000"
+e2e_click_start
+e2e_wait 30 "the finish box" sh -c "xdotool search --onlyvisible --name '^Slonk!\$' | grep ."
+xdotool windowactivate "$(xdotool search --onlyvisible --name '^Slonk!$' | head -n 1)"
+sleep 0.2
+xdotool key alt+F4
+e2e_expect_exit 5
+e2e_log "finish box closed: ended with exit code 0"
+
+e2e_launch
+e2e_click_start
+program=$(e2e_program_pid)
+sleep 0.5
+kill "${E2E_PIDS[0]}" # the X server
+e2e_wait 5 "the program to end with its X server" sh -c "! kill -0 $program"
+e2e_log "X server killed: the program ended"

@@ -1,0 +1,42 @@
+// A stand-in for the desktop's screensaver service on a private session bus:
+// it answers Inhibit and UnInhibit as the real one does, and tells the test
+// every call it got.
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QObject>
+#include <QStringList>
+#include <cstdio>
+
+class FakeScreenSaver : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public slots:
+    uint Inhibit(const QString &application, const QString &reason)
+    {
+        calls_ << QStringLiteral("Inhibit %1 | %2").arg(application, reason);
+        return ++lastCookie_;
+    }
+    void UnInhibit(uint cookie) { calls_ << QStringLiteral("UnInhibit %1").arg(cookie); }
+    QStringList Calls() const { return calls_; }
+
+private:
+    QStringList calls_;
+    uint lastCookie_ = 41;
+};
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    FakeScreenSaver service;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), &service,
+                            QDBusConnection::ExportAllSlots) ||
+        !bus.registerService(QStringLiteral("org.freedesktop.ScreenSaver"))) {
+        std::fputs("fake_screensaver: cannot register on the session bus\n", stderr);
+        return 1;
+    }
+    return QCoreApplication::exec();
+}
+
+#include "fake_screensaver.moc"
