@@ -105,7 +105,10 @@ void FrmDrunk::setupWindow()
     QIcon icon;
     for (const int size : {16, 22, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/slonk/icons/slonk-%1.png").arg(size), QSize(size, size));
-    icon.addFile(QStringLiteral(":/slonk/icons/slonk.svg")); // crisp at any scale
+    // Scaled screens take the SVG, crisp at any size; elsewhere the PNGs serve
+    // and the SVG engine is not loaded at start-up for nothing.
+    if (devicePixelRatioF() > 1)
+        icon.addFile(QStringLiteral(":/slonk/icons/slonk.svg"));
     setWindowIcon(icon);
 }
 
@@ -177,10 +180,7 @@ void FrmDrunk::setupPicture()
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture1->setAutoFillBackground(true);
     setColour(Picture1, QPalette::Window, QColor(212, 208, 200));
-    QIcon smiley(QStringLiteral(":/slonk/smiley.png"));
-    smiley.addFile(QStringLiteral(":/slonk/smiley@2x.png"));
-    Picture1->setPixmap(smiley.pixmap(QSize(312, 200), devicePixelRatioF()));
-    Picture1->hide();
+    Picture1->hide(); // its picture is decoded at the finish, not at start-up
 }
 
 void FrmDrunk::setupTimers()
@@ -272,6 +272,9 @@ void FrmDrunk::finish()
     Timer1->stop();
     Timer2->stop();
     platform_.screenKeeper.release();
+    QIcon smiley(QStringLiteral(":/slonk/smiley.png"));
+    smiley.addFile(QStringLiteral(":/slonk/smiley@2x.png"));
+    Picture1->setPixmap(smiley.pixmap(QSize(312, 200), devicePixelRatioF()));
     Picture1->show();
     platform_.finishBox.show(this);
     platform_.programEnd.end();

@@ -17,6 +17,12 @@ PYTHON=/usr/bin/python3 # Debian's, which has the AT-SPI bindings
 APP_PID=
 WID=
 
+# A sanitized build reports through its exit code; libfaketime is preloaded
+# ahead of the sanitizer runtime, which it must tolerate.
+export ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0:exitcode=23
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$E2E_HERE/../sanitizers/lsan.supp:print_suppressions=0
+
 rm -rf "$ART"
 mkdir -p "$ART/runtime"
 chmod 700 "$ART/runtime"

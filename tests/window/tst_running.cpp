@@ -229,6 +229,7 @@ void TestRunning::wholeChallenge()
         atFinish =
             QStringList{rig.text("sDone"), rig.text("sRem"), rig.text("vDone"), rig.text("vRem")};
         QVERIFY(rig.control("Picture1")->isVisibleTo(&rig.window));
+        QCOMPARE(rig.control("Picture1")->pixmap().deviceIndependentSize(), QSizeF(312, 200));
         QVERIFY(!rig.timer("Timer1")->isActive());
         QCOMPARE(rig.end.ended, 0);
     };
