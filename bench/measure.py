@@ -130,15 +130,15 @@ def load(pid, seconds):
 
 class Recorder(threading.Thread):
     """Reads the sink's monitor in small blocks and stamps each block's arrival,
-    so sample positions map onto the monotonic clock (late by at most the
-    capture path's own small delay)."""
+    so that sample positions map onto the monotonic clock, late by at most the
+    capture path's own small delay."""
 
     def __init__(self):
         super().__init__(daemon=True)
         self.process = subprocess.Popen(
             ["parec", "-d", "rec.monitor", "--raw", "--latency-msec=2", "--rate=44100",
              "--channels=2", "--format=s16le"], stdout=subprocess.PIPE)
-        self.data, self.offset = bytearray(), None
+        self.data, self.blocks = bytearray(), []  # (frames so far, arrival ns)
 
     def run(self):
         while True:
@@ -147,9 +147,15 @@ class Recorder(threading.Thread):
                 return
             arrived = time.monotonic_ns()
             self.data += block
-            # The time of frame 0, as this block's arrival says it.
-            zero = arrived - len(self.data) // 4 * 1e9 / 44100
-            self.offset = zero if self.offset is None else min(self.offset, zero)
+            self.blocks.append((len(self.data) // 4, arrived))
+
+    def time_of(self, frame):
+        """When frame reached the server, from the blocks of the second after it:
+        a block arrives no earlier than its last frame, so the earliest says most.
+        Local, so that data the server dropped earlier cannot skew it."""
+        near = [arrived - (end - frame) * 1e9 / 44100 for end, arrived in self.blocks
+                if frame <= end <= frame + 44100]
+        return min(near)
 
     def stop(self):
         self.process.terminate()
@@ -186,7 +192,7 @@ def running_and_latency():
     at = data.find(signature)
     while at >= 0:
         if at % frame == 0:
-            onsets.append(recorder.offset + at // frame * 1e9 / rate)
+            onsets.append(recorder.time_of(at // frame))
             at = data.find(signature, at + len(signature))
         else:
             at = data.find(signature, at + 1)

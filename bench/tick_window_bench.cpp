@@ -1,13 +1,10 @@
 // Cost of one whole onTickTimer: the engine, the six label texts and, as a
 // separate figure, the repaint that follows, offscreen. Median and spread over
 // batches, in microseconds.
-#include "fakes.h"
-#include "frmdrunk.h"
+#include "window/rig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -31,15 +28,9 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    slonk::fakes::Clock clock;
-    slonk::fakes::CueSound sound;
-    slonk::fakes::FinishBox box;
-    slonk::fakes::ProgramEnd end;
-    slonk::fakes::ScreenKeeper screen;
-    QTemporaryDir folder;
-    slonk::FrmDrunk window({clock, sound, box, end, screen, folder.path()});
-    window.show();
-    window.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    Rig rig; // the window on fake services, as the tests have it
+    rig.window.show();
+    rig.start();
     QApplication::processEvents();
 
     constexpr int Batches = 15;
@@ -51,9 +42,9 @@ int main(int argc, char *argv[])
         qint64 tickNs = 0;
         qint64 paintNs = 0;
         for (int i = 0; i < TicksPerBatch; ++i) {
-            clock.reading += 0.05;
+            rig.clock.reading += 0.05;
             timer.start();
-            window.onTickTimer();
+            rig.window.onTickTimer();
             tickNs += timer.nsecsElapsed();
             timer.start();
             QApplication::processEvents();

@@ -61,7 +61,7 @@ e2e_wait() {
 
 e2e_start_x() {
     local number
-    for number in $(seq 20 99); do
+    for number in $(seq "${E2E_DISPLAY_FROM:-20}" 199); do
         [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] || break
     done
     export DISPLAY=:$number
