@@ -18,11 +18,6 @@ int main(int argc, char *argv[])
         std::fputs("slonk: no display to open the window on (DISPLAY is not set)\n", stderr);
         return 1;
     }
-    // A repaint through shared memory wakes Qt's X event thread for the
-    // server's completion event: twenty wake-ups a second more while a
-    // challenge runs, to save copying 80 KB a tick through the socket.
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
-        qputenv("QT_XCB_NO_MITSHM", "1");
     slonk::blockTerminationSignals();
     QApplication app(argc, argv);
     slonk::quitOnTerminationSignals(&app);

@@ -91,7 +91,7 @@ e2e_start_audio() {
     pactl set-sink-volume rec 100%
     local recording=$ART/recording.wav
     [[ -e $recording ]] && recording=$ART/recording-$SECONDS.wav
-    parecord -d rec.monitor --latency-msec=20 --file-format=wav --rate=44100 --channels=2 \
+    parecord -d rec.monitor --latency-msec=10 --file-format=wav --rate=44100 --channels=2 \
         --format=s16le "$recording" >>"$ART/parecord.log" 2>&1 &
     E2E_RECORDER=$!
     E2E_PIDS+=($E2E_RECORDER)
