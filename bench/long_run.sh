@@ -1,11 +1,47 @@
 #!/usr/bin/env bash
 # One whole challenge in real time (99 minutes; not for CI) under Xvfb with the
 # sound recorded, sampling the program's memory, CPU time and open files every
-# minute. Prints the cues heard and how flat the samples stay.
-# Usage: bench/long_run.sh [BUILD-FOLDER]   (default: build)
+# minute into build/e2e/long-run/samples.csv. Prints the cues heard and how
+# flat the samples stay; `--report` prints the same for a run still going or
+# cut short.
+# Usage: bench/long_run.sh [--report] [BUILD-FOLDER]   (default: build)
 here=$(cd "$(dirname "$0")/.." && pwd)
-source "$here/tests/e2e/harness.sh" long-run "${1:-$here/build}"
+report_only=
+[[ ${1:-} == --report ]] && { report_only=1; shift; }
+build=$(realpath "${1:-$here/build}")
+art=$build/e2e/long-run
 
+report() {
+    /usr/bin/python3 - "$art/samples.csv" "$art/recording.wav" "$art/app/slonk.wav" \
+        "$here/tests/e2e" <<'PY'
+import csv, sys
+sys.path.insert(0, sys.argv[4])
+import cues
+rows = [r for r in csv.DictReader(open(sys.argv[1])) if int(r["minute"]) >= 2]
+if len(rows) >= 2:
+    a, b = rows[0], rows[-1]
+    minutes = int(b["minute"]) - int(a["minute"])
+    cpu = 100 * (float(b["cpu_seconds"]) - float(a["cpu_seconds"])) / (60 * minutes)
+    print(f"minutes {a['minute']} to {b['minute']}: RSS {a['rss_kib']} to {b['rss_kib']} KiB "
+          f"(growth {int(b['rss_kib']) - int(a['rss_kib'])} KiB), private {a['private_kib']} to "
+          f"{b['private_kib']} KiB, open files {a['open_files']} to {b['open_files']}, "
+          f"CPU {cpu:.2f} % of a core")
+recording = cues.read_pcm(sys.argv[2])
+onsets, _, partial = cues.find_copies(recording[3], recording[:3], sys.argv[3])
+gaps = [b - a for a, b in zip(onsets, onsets[1:])]
+print(f"{len(onsets)} whole cues heard, {len(partial)} partial"
+      + (f", gaps {min(gaps):.3f} to {max(gaps):.3f} s, first to last {onsets[-1] - onsets[0]:.3f} s"
+         if gaps else ""))
+PY
+}
+
+if [[ -n $report_only ]]; then
+    report
+    exit
+fi
+
+source "$here/tests/e2e/harness.sh" long-run "$build"
+export E2E_TIMEOUT=7200
 e2e_start_x
 e2e_start_audio
 e2e_stage
@@ -15,7 +51,7 @@ pid=$(e2e_program_pid)
 ticks=$(getconf CLK_TCK)
 echo "minute,rss_kib,private_kib,cpu_seconds,open_files" >"$ART/samples.csv"
 for minute in $(seq 0 100); do
-    [[ -d /proc/$pid ]] || break
+    [[ -d /proc/$pid ]] || e2e_fail "expected the program running at minute $minute, it is gone"
     rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
     private=$(awk '/^Private_(Clean|Dirty)/ {sum += $2} END {print sum}' "/proc/$pid/smaps_rollup")
     cpu=$(awk -v t="$ticks" '{printf "%.2f", ($14 + $15) / t}' "/proc/$pid/stat")
@@ -29,14 +65,5 @@ e2e_expect_exit 10
 sleep 0.5
 e2e_stop_recorder
 e2e_cues "$ART/app/slonk.wav" --count 99 --spacing 60 --tolerance 0.1
-"$PYTHON" - "$ART/samples.csv" <<'PY'
-import csv, sys
-rows = [r for r in csv.DictReader(open(sys.argv[1])) if 2 <= int(r["minute"]) <= 99]
-first, last = rows[0], rows[-1]
-print(f"minutes {first['minute']} to {last['minute']}: "
-      f"RSS {int(first['rss_kib'])} to {int(last['rss_kib'])} KiB "
-      f"(growth {int(last['rss_kib']) - int(first['rss_kib'])} KiB), "
-      f"open files {first['open_files']} to {last['open_files']}, "
-      f"CPU {100 * (float(last['cpu_seconds']) - float(first['cpu_seconds'])) / (60 * (int(last['minute']) - int(first['minute']))):.2f} % of a core")
-PY
+report
 e2e_log "passed"

@@ -121,7 +121,7 @@ e2e_launch() {
     local command=("${E2E_PROGRAM:-$ART/app/slonk}")
     [[ $# -gt 0 ]] && command=(faketime -f "$1" "${command[@]}")
     # timeout stays outside faketime, or its own clock is sped up too.
-    timeout 300 "${command[@]}" >"$ART/slonk.log" 2>&1 &
+    timeout "${E2E_TIMEOUT:-300}" "${command[@]}" >"$ART/slonk.log" 2>&1 &
     APP_PID=$!
     local known=" $(xdotool search --onlyvisible --name "^$TITLE\$" | tr '\n' ' ')" deadline=$((SECONDS + 20))
     WID=
