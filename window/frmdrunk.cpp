@@ -51,7 +51,7 @@ public:
 };
 
 // The cue label as an alert, and the window as a window rather than a bare
-// client area, for screen readers.
+// client area, for screen readers. Qt's accessibility cache owns what it returns.
 QAccessibleInterface *accessibleFor(const QString &, QObject *object)
 {
     if (auto *label = qobject_cast<QLabel *>(object);
@@ -62,11 +62,10 @@ QAccessibleInterface *accessibleFor(const QString &, QObject *object)
     return nullptr;
 }
 
-void setIfChanged(QLabel *label, const std::string &text)
+// QLabel itself skips an unchanged text: only changed labels repaint.
+void writeText(QLabel *label, const std::string &text)
 {
-    const QString value = QString::fromStdString(text);
-    if (label->text() != value)
-        label->setText(value);
+    label->setText(QString::fromStdString(text));
 }
 
 } // namespace
@@ -240,12 +239,12 @@ void FrmDrunk::onTickTimer()
 {
     const TickResult tick =
         tickChallenge(state_, platform_.clock.now(), tbShotVol->text().toStdString());
-    setIfChanged(tTotal, tick.totalTime);
-    setIfChanged(tRem, tick.remainingTime);
-    setIfChanged(sDone, tick.shotsDone);
-    setIfChanged(sRem, tick.shotsRemaining);
-    setIfChanged(vDone, tick.volumeDone);
-    setIfChanged(vRem, tick.volumeRemaining);
+    writeText(tTotal, tick.totalTime);
+    writeText(tRem, tick.remainingTime);
+    writeText(sDone, tick.shotsDone);
+    writeText(sRem, tick.shotsRemaining);
+    writeText(vDone, tick.volumeDone);
+    writeText(vRem, tick.volumeRemaining);
     switch (tick.decision) {
     case TickDecision::Finish:
         finish();
