@@ -115,8 +115,8 @@ e2e_stage() {
     cp "$E2E_BUILD/bin/slonk" "$E2E_BUILD/bin/slonk.wav" "$ART/app/"
 }
 
-# e2e_launch [FAKETIME-SPEC]: starts the staged program, or E2E_PROGRAM, (under
-# libfaketime when a spec is given) and waits for its window, whose id lands in WID.
+# e2e_launch [FAKETIME-RATE]: starts the staged program, or E2E_PROGRAM, (under
+# libfaketime when a rate is given) and waits for its window, whose id lands in WID.
 e2e_launch() {
     local command=("${E2E_PROGRAM:-$ART/app/slonk}")
     [[ $# -gt 0 ]] && command=(faketime -f "$1" "${command[@]}")
