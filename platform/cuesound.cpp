@@ -17,11 +17,11 @@ QUrl EffectCueSound::sourceFor(const QString &wavPath)
 
 void EffectCueSound::play(const QString &wavPath)
 {
-    // Owned by this object until it has played out or failed.
     // With no output device (no sound server) nothing can be heard, and an
     // effect made anyway would report playing for ever and never be freed.
     if (QMediaDevices::audioOutputs().isEmpty())
         return;
+    // Owned by this object until it has played out or failed.
     auto *effect = new QSoundEffect(this);
     connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
         if (!effect->isPlaying())
