@@ -119,13 +119,19 @@ def window_of(title):
     raise SystemExit(f"expected the window {title}")
 
 
-def load(pid, seconds):
-    """CPU % of one core, wake-ups and context switches a second, over seconds."""
-    cpu0, (vol0, inv0), t0 = cpu_seconds(pid), switches(pid), time.monotonic()
-    time.sleep(seconds)
-    cpu1, (vol1, inv1), t1 = cpu_seconds(pid), switches(pid), time.monotonic()
-    span = t1 - t0
-    return 100 * (cpu1 - cpu0) / span, (vol1 - vol0) / span, (vol1 + inv1 - vol0 - inv0) / span
+def load(pid, seconds, windows):
+    """CPU % of one core, wake-ups and context switches a second: one list of
+    each, a value per window of the span."""
+    cpu, wake, csw = [], [], []
+    for _ in range(windows):
+        cpu0, (vol0, inv0), t0 = cpu_seconds(pid), switches(pid), time.monotonic()
+        time.sleep(seconds / windows)
+        cpu1, (vol1, inv1), t1 = cpu_seconds(pid), switches(pid), time.monotonic()
+        span = t1 - t0
+        cpu.append(100 * (cpu1 - cpu0) / span)
+        wake.append((vol1 - vol0) / span)
+        csw.append((vol1 + inv1 - vol0 - inv0) / span)
+    return cpu, wake, csw
 
 
 class Recorder(threading.Thread):
@@ -170,16 +176,16 @@ def running_and_latency():
         _, process = launch([slonk], BENCH_START_FILE=start_file)
         window = window_of(TITLE)
         time.sleep(1)
-        cpu, wake, csw = load(process.pid, 20)
-        row("idle before START: CPU", [cpu], "% of a core", "near 0")
-        row("idle before START: wake-ups", [wake], "/s")
+        cpu, wake, csw = load(process.pid, 20, 4)
+        row("idle before START: CPU", cpu, "% of a core", "near 0")
+        row("idle before START: wake-ups", wake, "/s")
         xdotool("mousemove", "--window", window, "152", "248", "click", "1")
         started = int(wait_for(start_file)[0])
         time.sleep(0.5)
-        cpu, wake, csw = load(process.pid, run_seconds)
-        row("running: CPU", [cpu], "% of a core", "≤ 1 %")
-        row("running: wake-ups", [wake], "/s", "≤ 20 /s (the tick rate)")
-        row("running: context switches", [csw], "/s")
+        cpu, wake, csw = load(process.pid, run_seconds, 6)
+        row("running: CPU", cpu, "% of a core", "≤ 1 %")
+        row("running: wake-ups", wake, "/s", "≤ 20 /s (the tick rate)")
+        row("running: context switches", csw, "/s")
         stop(process)
         time.sleep(0.5)
         recorder.stop()
@@ -203,10 +209,10 @@ def running_and_latency():
     _, process = launch([baseline, "labels"])
     window_of("baseline")
     time.sleep(1)
-    cpu, wake, csw = load(process.pid, min(run_seconds, 60))
-    row("baseline, four labels every 50 ms: CPU", [cpu], "% of a core")
-    row("baseline, four labels every 50 ms: wake-ups", [wake], "/s")
-    row("baseline, four labels every 50 ms: context switches", [csw], "/s")
+    cpu, wake, csw = load(process.pid, min(run_seconds, 60), 3)
+    row("baseline, four labels every 50 ms: CPU", cpu, "% of a core")
+    row("baseline, four labels every 50 ms: wake-ups", wake, "/s")
+    row("baseline, four labels every 50 ms: context switches", csw, "/s")
     stop(process)
 
 
