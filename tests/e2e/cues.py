@@ -26,6 +26,8 @@ def read_pcm(path):
         elif chunk == b"data":
             if fmt is None:
                 raise ValueError(f"{path}: data before format")
+            if size == 0:  # a recorder still running has not written the size yet
+                size = len(data) - at - 8
             return (*fmt, data[at + 8:at + 8 + size])
         at += 8 + size + (size & 1)
     raise ValueError(f"{path}: no data chunk")
