@@ -17,15 +17,21 @@ report() {
 import csv, sys
 sys.path.insert(0, sys.argv[4])
 import cues
-rows = [r for r in csv.DictReader(open(sys.argv[1])) if int(r["minute"]) >= 2]
+samples = list(csv.DictReader(open(sys.argv[1])))
+rows = [r for r in samples if int(r["minute"]) >= 2 and r["phase"] == "running"]
 if len(rows) >= 2:
     a, b = rows[0], rows[-1]
     minutes = int(b["minute"]) - int(a["minute"])
     cpu = 100 * (float(b["cpu_seconds"]) - float(a["cpu_seconds"])) / (60 * minutes)
-    print(f"minutes {a['minute']} to {b['minute']}: RSS {a['rss_kib']} to {b['rss_kib']} KiB "
-          f"(growth {int(b['rss_kib']) - int(a['rss_kib'])} KiB), private {a['private_kib']} to "
-          f"{b['private_kib']} KiB, open files {a['open_files']} to {b['open_files']}, "
-          f"CPU {cpu:.2f} % of a core")
+    rss = [int(r["rss_kib"]) for r in rows]
+    files = sorted({r["open_files"] for r in rows})
+    print(f"running, minutes {a['minute']} to {b['minute']}: RSS {a['rss_kib']} to {b['rss_kib']} KiB "
+          f"(growth {rss[-1] - rss[0]} KiB, highest {max(rss)}), private {a['private_kib']} to "
+          f"{b['private_kib']} KiB, open files {' '.join(files)}, CPU {cpu:.2f} % of a core")
+for r in samples:
+    if r["phase"] == "finish":
+        print(f"at the finish, minute {r['minute']}: RSS {r['rss_kib']} KiB, "
+              f"private {r['private_kib']} KiB, open files {r['open_files']}")
 recording = cues.read_pcm(sys.argv[2])
 onsets, _, partial = cues.find_copies(recording[3], recording[:3], sys.argv[3])
 gaps = [b - a for a, b in zip(onsets, onsets[1:])]
@@ -49,15 +55,19 @@ e2e_launch
 e2e_click_start 30
 pid=$(e2e_program_pid)
 ticks=$(getconf CLK_TCK)
-echo "minute,rss_kib,private_kib,cpu_seconds,open_files" >"$ART/samples.csv"
+echo "minute,rss_kib,private_kib,cpu_seconds,open_files,phase" >"$ART/samples.csv"
 for minute in $(seq 0 100); do
     [[ -d /proc/$pid ]] || e2e_fail "expected the program running at minute $minute, it is gone"
+    # The finish decodes the smiley and opens the box, so a sample taken once
+    # the box shows is kept apart from the running ones.
+    phase=running
+    xdotool search --onlyvisible --name '^Slonk!$' >/dev/null 2>&1 && phase=finish
     rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
     private=$(awk '/^Private_(Clean|Dirty)/ {sum += $2} END {print sum}' "/proc/$pid/smaps_rollup")
     cpu=$(awk -v t="$ticks" '{printf "%.2f", ($14 + $15) / t}' "/proc/$pid/stat")
     files=$(ls "/proc/$pid/fd" | wc -l)
-    echo "$minute,$rss,$private,$cpu,$files" | tee -a "$ART/samples.csv"
-    xdotool search --onlyvisible --name '^Slonk!$' >/dev/null 2>&1 && break
+    echo "$minute,$rss,$private,$cpu,$files,$phase" | tee -a "$ART/samples.csv"
+    [[ $phase == finish ]] && break
     sleep 60
 done
 e2e_finish 300
