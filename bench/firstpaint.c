@@ -11,15 +11,25 @@
 #include <stdlib.h>
 #include <time.h>
 
-typedef struct { unsigned int sequence; } cookie_t;
+typedef struct
+{
+    unsigned int sequence;
+} cookie_t;
+
+typedef int (*clock_gettime_t)(clockid_t, struct timespec *);
+
+static clock_gettime_t real_clock_gettime(void)
+{
+    static clock_gettime_t real;
+    if (!real)
+        real = (clock_gettime_t)dlsym(RTLD_NEXT, "clock_gettime");
+    return real;
+}
 
 static long long monotonic_ns(void)
 {
     struct timespec now;
-    static int (*real)(clockid_t, struct timespec *);
-    if (!real)
-        real = (int (*)(clockid_t, struct timespec *))dlsym(RTLD_NEXT, "clock_gettime");
-    real(CLOCK_MONOTONIC, &now);
+    real_clock_gettime()(CLOCK_MONOTONIC, &now);
     return now.tv_sec * 1000000000LL + now.tv_nsec;
 }
 
@@ -33,7 +43,7 @@ static void stamp(const char *variable, const char *text)
     }
 }
 
-static void first_paint(void)
+static void painted_now(void)
 {
     static int painted;
     static FILE *paints;
@@ -64,14 +74,14 @@ static void *xcb_function(const char *library, const char *name)
     return handle ? dlsym(handle, name) : NULL;
 }
 
-#define FORWARD(library, name, params, args)                                   \
-    cookie_t name params                                                       \
-    {                                                                          \
-        static cookie_t(*real) params;                                         \
-        if (!real)                                                             \
-            real = (cookie_t(*) params)xcb_function(library, #name);           \
-        first_paint();                                                         \
-        return real args;                                                      \
+#define FORWARD(library, name, params, args)                                                       \
+    cookie_t name params                                                                           \
+    {                                                                                              \
+        static cookie_t(*real) params;                                                             \
+        if (!real)                                                                                 \
+            real = (cookie_t(*) params)xcb_function(library, #name);                               \
+        painted_now();                                                                             \
+        return real args;                                                                          \
     }
 
 FORWARD("libxcb-shm.so.0", xcb_shm_put_image,
@@ -90,11 +100,8 @@ FORWARD("libxcb.so.1", xcb_copy_area,
 
 int clock_gettime(clockid_t clock, struct timespec *now)
 {
-    static int (*real)(clockid_t, struct timespec *);
     static int started;
-    if (!real)
-        real = (int (*)(clockid_t, struct timespec *))dlsym(RTLD_NEXT, "clock_gettime");
-    const int result = real(clock, now);
+    const int result = real_clock_gettime()(clock, now);
     if (clock == CLOCK_BOOTTIME && !started && result == 0) {
         started = 1;
         char text[64];
