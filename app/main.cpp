@@ -26,12 +26,11 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("app.slonk.Slonk"));
 
     slonk::BootClock clock;
-    slonk::EffectCueSound cueSound;
+    slonk::EffectCueSound cueSound(slonk::applicationDirectory());
     slonk::MessageFinishBox finishBox;
     slonk::EventLoopEnd programEnd;
     slonk::ScreenSaverKeeper screenKeeper; // let go of when the program ends
-    slonk::FrmDrunk window(
-        {clock, cueSound, finishBox, programEnd, screenKeeper, slonk::applicationDirectory()});
+    slonk::FrmDrunk window({clock, cueSound, finishBox, programEnd, screenKeeper});
     window.show();
     return QApplication::exec();
 }

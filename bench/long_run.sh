@@ -12,33 +12,8 @@ build=$(realpath "${1:-$here/build}")
 art=$build/e2e/long-run
 
 report() {
-    /usr/bin/python3 - "$art/samples.csv" "$art/recording.wav" "$art/app/slonk.wav" \
-        "$here/tests/e2e" <<'PY'
-import csv, sys
-sys.path.insert(0, sys.argv[4])
-import cues
-samples = list(csv.DictReader(open(sys.argv[1])))
-rows = [r for r in samples if int(r["minute"]) >= 2 and r["phase"] == "running"]
-if len(rows) >= 2:
-    a, b = rows[0], rows[-1]
-    minutes = int(b["minute"]) - int(a["minute"])
-    cpu = 100 * (float(b["cpu_seconds"]) - float(a["cpu_seconds"])) / (60 * minutes)
-    rss = [int(r["rss_kib"]) for r in rows]
-    files = sorted({r["open_files"] for r in rows})
-    print(f"running, minutes {a['minute']} to {b['minute']}: RSS {a['rss_kib']} to {b['rss_kib']} KiB "
-          f"(growth {rss[-1] - rss[0]} KiB, highest {max(rss)}), private {a['private_kib']} to "
-          f"{b['private_kib']} KiB, open files {' '.join(files)}, CPU {cpu:.2f} % of a core")
-for r in samples:
-    if r["phase"] == "finish":
-        print(f"at the finish, minute {r['minute']}: RSS {r['rss_kib']} KiB, "
-              f"private {r['private_kib']} KiB, open files {r['open_files']}")
-recording = cues.read_pcm(sys.argv[2])
-onsets, _, partial = cues.find_copies(recording[3], recording[:3], sys.argv[3])
-gaps = [b - a for a, b in zip(onsets, onsets[1:])]
-print(f"{len(onsets)} whole cues heard, {len(partial)} partial"
-      + (f", gaps {min(gaps):.3f} to {max(gaps):.3f} s, first to last {onsets[-1] - onsets[0]:.3f} s"
-         if gaps else ""))
-PY
+    /usr/bin/python3 "$here/bench/long_run_report.py" "$art/samples.csv" "$art/recording.wav" \
+        "$art/app/slonk.wav"
 }
 
 if [[ -n $report_only ]]; then
@@ -46,7 +21,7 @@ if [[ -n $report_only ]]; then
     exit
 fi
 
-source "$here/tests/e2e/harness.sh" long-run "$build"
+source "$here/testkit/harness.sh" long-run "$build"
 export E2E_TIMEOUT=7200
 e2e_start_x
 e2e_start_audio

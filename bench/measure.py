@@ -12,8 +12,8 @@ import tempfile
 import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
-import cues  # noqa: E402  (the end-to-end tests' cue finder)
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "testkit"))
+import cues  # noqa: E402  (the cue finder the tests use too)
 
 TITLE = "100 Vured iv 100 Irizeze"
 slonk, baseline, shim, cue_wav = sys.argv[1:5]

@@ -19,11 +19,11 @@ build-release/bench/tick_bench
 build-release/bench/tick_window_bench 2>/dev/null
 
 (
-    source tests/e2e/harness.sh bench "$here/build-release"
+    source testkit/harness.sh bench "$here/build-release"
     e2e_start_x
     e2e_start_audio
     "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/baseline \
-        build-release/bench/firstpaint.so assets/slonk.wav "${1:-10}" "${2:-180}"
+        build-release/testkit/firstpaint.so assets/slonk.wav "${1:-10}" "${2:-180}"
 )
 echo "Schedule accuracy of a whole challenge at x100 (the end-to-end full challenge):"
 bash tests/e2e/full_challenge.sh build-release | grep copies

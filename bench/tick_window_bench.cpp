@@ -1,7 +1,7 @@
 // Cost of one whole onTickTimer: the engine, the six label texts and, as a
 // separate figure, the repaint that follows, offscreen. Median and spread over
 // batches, in microseconds.
-#include "window/rig.h"
+#include "rig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

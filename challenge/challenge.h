@@ -16,7 +16,7 @@ inline constexpr int ShotCount = 100;
 struct ChallengeState
 {
     double StartInstant = 0;    // clock reading at START less one minute, in seconds
-    std::int16_t LastShots = 0; // shots done as shown at the previous tick
+    std::int16_t LastShots = 0; // shots done at the previous tick
 };
 
 enum class TickDecision
@@ -28,12 +28,12 @@ enum class TickDecision
 
 struct TickResult
 {
-    std::string totalTime;       // for tTotal
-    std::string remainingTime;   // for tRem
-    std::string shotsDone;       // for sDone
-    std::string shotsRemaining;  // for sRem
-    std::string volumeDone;      // for vDone
-    std::string volumeRemaining; // for vRem
+    std::string totalTime;       // time since START
+    std::string remainingTime;   // time left to the finish
+    std::string shotsDone;       // shots due so far, 0 to 100
+    std::string shotsRemaining;  // shots still to come
+    std::string volumeDone;      // volume of the shots done, in ml
+    std::string volumeRemaining; // volume of the shots to come, in ml
     TickDecision decision = TickDecision::None;
 };
 
@@ -41,7 +41,7 @@ struct TickResult
 // StartInstant lies a minute earlier, so the first tick already counts shot 1.
 void startChallenge(ChallengeState &state, double now);
 
-// One tick at clock reading now with the box's volume text. Shots are counted
+// One tick at clock reading now with the shot volume as typed. Shots are counted
 // 0 to 100 whatever the clock says; the first tick at 100 or more gives Finish,
 // any other change of the count gives one Cue, even after a jump of minutes.
 TickResult tickChallenge(ChallengeState &state, double now, std::string_view volumeText);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-// How the window prints durations and whole numbers. Always "." as the decimal
+// Durations and whole numbers as text. Always "." as the decimal
 // mark, whatever the locale: the texts are part of the design, not of the user's
 // regional settings.
 namespace slonk {

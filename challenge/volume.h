@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-// The volume of one shot stays a decimal text from the box to the labels, so
+// The volume of one shot stays a decimal text from input to output, so
 // every volume text is exact however many digits it has: no rounding, no
 // overflow, no exponent notation.
 namespace slonk {

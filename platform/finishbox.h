@@ -1,17 +1,8 @@
 #pragma once
 
-class QWidget;
+#include "platform.h"
 
 namespace slonk {
-
-// The modal box that congratulates at the finish.
-class FinishBox
-{
-public:
-    virtual ~FinishBox() = default;
-    // Returns once the user has dismissed the box.
-    virtual void show(QWidget *parent) = 0;
-};
 
 class MessageFinishBox final : public FinishBox
 {

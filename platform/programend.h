@@ -1,14 +1,8 @@
 #pragma once
 
-namespace slonk {
+#include "platform.h"
 
-// Ends the program with exit code 0.
-class ProgramEnd
-{
-public:
-    virtual ~ProgramEnd() = default;
-    virtual void end() = 0;
-};
+namespace slonk {
 
 // Leaves the event loop, so no queued event runs after the current one and
 // main() returns 0 with everything torn down in order.

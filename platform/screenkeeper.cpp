@@ -12,49 +12,53 @@ namespace {
 const QString Service = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString Path = QStringLiteral("/org/freedesktop/ScreenSaver");
 const QString Interface = QStringLiteral("org.freedesktop.ScreenSaver");
-constexpr int ReleaseTimeoutMs = 250;
+// A desktop that has not answered by then is not going to.
+constexpr int TimeoutMs = 250;
 
 } // namespace
 
 ScreenSaverKeeper::~ScreenSaverKeeper()
 {
     release();
+    for (auto *pending : findChildren<QDBusPendingCallWatcher *>())
+        pending->waitForFinished();
 }
 
 void ScreenSaverKeeper::keepAwake()
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (wanted_ || !bus.isConnected())
+    if (wanted_ || !QDBusConnection::sessionBus().isConnected())
         return;
     wanted_ = true;
-    QDBusMessage inhibit =
-        QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Inhibit"));
-    inhibit << QCoreApplication::applicationName()
-            << QStringLiteral("A challenge is running: a cue comes every minute");
-    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(inhibit), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
-        watcher->deleteLater();
-        const QDBusPendingReply<uint> reply = *watcher;
-        if (reply.isError())
-            return;
-        cookie_ = reply.value();
-        if (!wanted_) // released before the answer came
-            release();
-    });
+    call(QStringLiteral("Inhibit"),
+         {QCoreApplication::applicationName(),
+          QStringLiteral("A challenge is running: a cue comes every minute")});
 }
 
 void ScreenSaverKeeper::release()
 {
     wanted_ = false;
     if (!cookie_)
-        return;
-    QDBusMessage uninhibit =
-        QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("UnInhibit"));
-    uninhibit << *cookie_;
+        return; // or, asked but not answered yet, released once the answer comes
+    const uint cookie = *cookie_;
     cookie_.reset();
-    // Waits for the answer, briefly: this runs as the program ends, and a
-    // message merely queued might never leave.
-    QDBusConnection::sessionBus().call(uninhibit, QDBus::Block, ReleaseTimeoutMs);
+    call(QStringLiteral("UnInhibit"), {cookie});
+}
+
+void ScreenSaverKeeper::call(const QString &method, const QVariantList &arguments)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(Service, Path, Interface, method);
+    message.setArguments(arguments);
+    const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(message, TimeoutMs);
+    auto *watcher = new QDBusPendingCallWatcher(pending, this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        const QDBusPendingReply<uint> reply = *watcher;
+        if (reply.isError() || reply.count() == 0)
+            return; // no service, or the answer to UnInhibit, which carries nothing
+        cookie_ = reply.value();
+        if (!wanted_) // released before the answer came
+            release();
+    });
 }
 
 } // namespace slonk

@@ -1,23 +1,17 @@
 #pragma once
 
+#include "platform.h"
+
 #include <QObject>
 #include <optional>
 
 namespace slonk {
 
-// Keeps the screen from blanking while a challenge runs: nobody touches the
-// keyboard for 99 minutes.
-class ScreenKeeper
-{
-public:
-    virtual ~ScreenKeeper() = default;
-    virtual void keepAwake() = 0;
-    virtual void release() = 0;
-};
-
 // Asks the session's org.freedesktop.ScreenSaver service. Without a session bus
 // or without the service, the request simply goes unanswered and the program
-// runs on; nothing here ever blocks the user interface for long.
+// runs on; nothing here blocks the user interface. Only the destructor, as the
+// program ends, waits briefly for a release still on its way, or it might
+// never leave.
 class ScreenSaverKeeper final : public QObject, public ScreenKeeper
 {
     Q_OBJECT
@@ -31,6 +25,8 @@ public:
     std::optional<uint> cookie() const { return cookie_; }
 
 private:
+    void call(const QString &method, const QVariantList &arguments);
+
     std::optional<uint> cookie_;
     bool wanted_ = false;
 };

@@ -1,13 +1,7 @@
 #include "frmdrunk.h"
 
-#include "appdirectory.h"
-#include "clock.h"
-#include "cuesound.h"
 #include "design.h"
-#include "finishbox.h"
 #include "fonts.h"
-#include "programend.h"
-#include "screenkeeper.h"
 
 #include <QAccessibleWidget>
 #include <QIcon>
@@ -102,7 +96,7 @@ void FrmDrunk::setupWindow()
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(design::px(design::ClientWidth), design::px(design::ClientHeight));
     QIcon icon;
-    for (const int size : {16, 22, 32, 48, 64, 128, 256})
+    for (const int size : {SLONK_ICON_SIZES})
         icon.addFile(QStringLiteral(":/slonk/icons/slonk-%1.png").arg(size), QSize(size, size));
     // Scaled screens take the SVG, crisp at any size; elsewhere the PNGs serve
     // and the SVG engine is not loaded at start-up for nothing.
@@ -259,8 +253,7 @@ void FrmDrunk::onTickTimer()
 
 void FrmDrunk::cue()
 {
-    platform_.cueSound.play(
-        locateDataFile(platform_.applicationDirectory, QStringLiteral("slonk.wav")));
+    platform_.cueSound.play();
     SLONK->show();
     Timer2->start();
 }

@@ -2,7 +2,7 @@
 # A screen reader's view: the accessibility tree over AT-SPI on a private
 # session bus names every control, and reads the six values with their
 # headings, before START and while the challenge runs.
-source "$(dirname "$0")/harness.sh" accessibility "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" accessibility "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
 e2e_no_audio
@@ -20,11 +20,11 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 e2e_stage
 e2e_launch
 sleep 1 # the bridge registers the application
-"$PYTHON" "$E2E_HERE/a11y_tree.py" before >"$ART/tree-before.txt" 2>"$ART/a11y.err" ||
+"$PYTHON" "$(dirname "$0")/a11y_tree.py" before >"$ART/tree-before.txt" 2>"$ART/a11y.err" ||
     e2e_fail "$(tail -n 1 "$ART/a11y.err")"
 e2e_click_start
 sleep 1.5
-"$PYTHON" "$E2E_HERE/a11y_tree.py" after >"$ART/tree-after.txt" 2>"$ART/a11y.err" ||
+"$PYTHON" "$(dirname "$0")/a11y_tree.py" after >"$ART/tree-after.txt" 2>"$ART/a11y.err" ||
     e2e_fail "$(tail -n 1 "$ART/a11y.err")"
 e2e_close_window
 e2e_expect_exit 10

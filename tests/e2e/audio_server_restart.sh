@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The sound server dies mid-challenge and comes back: the program neither
 # crashes nor stalls, its flashes go on, and it ends with exit code 0.
-source "$(dirname "$0")/harness.sh" audio-server-restart "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" audio-server-restart "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
 e2e_start_audio
@@ -12,11 +12,11 @@ sleep 1
 kill -9 "$E2E_PULSE" "$E2E_RECORDER"
 e2e_log "sound server killed"
 e2e_expect_flash
-"$PYTHON" "$E2E_HERE/catch_colour.py" "$WID" 0 48 313 73 ff0000 500 10 "$ART/flash-without.ppm" ||
+"$PYTHON" "$E2E_KIT/catch_colour.py" "$WID" 0 48 313 73 ff0000 500 10 "$ART/flash-without.ppm" ||
     e2e_fail "expected the flashes to go on without a sound server, caught none"
 e2e_start_audio
 e2e_log "sound server back"
-"$PYTHON" "$E2E_HERE/catch_colour.py" "$WID" 0 48 313 73 ff0000 500 10 "$ART/flash-after.ppm" ||
+"$PYTHON" "$E2E_KIT/catch_colour.py" "$WID" 0 48 313 73 ff0000 500 10 "$ART/flash-after.ppm" ||
     e2e_fail "expected the flashes to go on after the sound server came back, caught none"
 kill -0 "$(e2e_program_pid)" || e2e_fail "expected the program running, it is gone"
 e2e_close_window

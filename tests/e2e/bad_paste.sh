@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Pastes through the clipboard (Ctrl+V, Shift+Insert) and the primary selection
 # (middle click) leave nothing but digits, at most nine, in the volume box.
-source "$(dirname "$0")/harness.sh" bad-paste "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" bad-paste "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
 e2e_no_audio

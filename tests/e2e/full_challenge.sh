@@ -2,7 +2,7 @@
 # A whole challenge at a hundred times real speed, driven as a person would:
 # the volume typed in, START clicked, every cue heard on time, the flash seen,
 # the smiley and the finish box at the end, exit code 0.
-source "$(dirname "$0")/harness.sh" full-challenge "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" full-challenge "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
 e2e_start_audio

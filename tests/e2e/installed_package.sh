@@ -2,7 +2,7 @@
 # The .deb as a user installs it: every file where the install rules put it,
 # the validators satisfied, and the installed program playing its own sound
 # from the data folder.
-source "$(dirname "$0")/harness.sh" installed-package "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" installed-package "${1:?usage: $0 BUILD-FOLDER}"
 
 (cd "$E2E_BUILD" && cpack -G DEB -B "$ART/package" >"$ART/cpack.log" 2>&1) ||
     e2e_fail "expected cpack to build the package, see cpack.log"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A challenge started at 23:59:30 local time runs across midnight with its cues
 # a minute apart, no extra one and none missing.
-source "$(dirname "$0")/harness.sh" midnight "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" midnight "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
 e2e_start_audio

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Without slonk.wav beside the program, every cue plays the built-in default
 # cue and the flash still shows; closing the window ends with exit code 0.
-source "$(dirname "$0")/harness.sh" missing-sound "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" missing-sound "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
 e2e_start_audio
@@ -15,5 +15,5 @@ e2e_expect_exit 10
 e2e_expect_flash
 sleep 0.5
 e2e_stop_recorder
-e2e_cues "$E2E_HERE/../../assets/default-cue.wav" --count 4 --speed 100 --spacing 60
+e2e_cues "$E2E_SOURCE/assets/default-cue.wav" --count 4 --speed 100 --spacing 60
 e2e_log "passed"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # With no sound server to play to, a whole challenge still runs, flashes,
 # finishes and exits with code 0.
-source "$(dirname "$0")/harness.sh" no-audio-server "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" no-audio-server "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
 e2e_no_audio

@@ -3,7 +3,7 @@
 # WAV, a folder, unreadable, 100 MB. Each bad cue plays the built-in default
 # cue, the good file plays again once it is back, and the user interface never
 # stalls at a cue for longer than 50 ms (every repaint is stamped by a shim).
-source "$(dirname "$0")/harness.sh" sound-file-faults "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" sound-file-faults "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
 e2e_start_audio
@@ -13,7 +13,7 @@ wav=$ART/app/slonk.wav
 cp "$wav" "$good"
 sox "$good" -b 24 "$ART/24bit.wav"
 
-export LD_PRELOAD=$E2E_BUILD/bench/firstpaint.so BENCH_PAINTS_FILE=$ART/paints.txt \
+export LD_PRELOAD=$E2E_BUILD/testkit/firstpaint.so BENCH_PAINTS_FILE=$ART/paints.txt \
     BENCH_START_FILE=$ART/start.txt
 # Twenty times real speed: a minute is 3 real seconds, a tick 2.5 ms.
 e2e_launch "+0 x20"
@@ -49,8 +49,8 @@ e2e_stop_recorder
 # read permission, so there the good cue is right too.
 [[ $(id -u) -eq 0 ]] && unreadable=1 || unreadable=2
 want="122222${unreadable}21"
-verdict=$("$PYTHON" "$E2E_HERE/cues.py" "$ART/recording.wav" "$good" \
-    --also "$E2E_HERE/../../assets/default-cue.wav" --speed 20 --spacing 60 2>&1) ||
+verdict=$("$PYTHON" "$E2E_KIT/cues.py" "$ART/recording.wav" "$good" \
+    --also "$E2E_SOURCE/assets/default-cue.wav" --speed 20 --spacing 60 2>&1) ||
     e2e_fail "$verdict"
 sequence=$(head -n 1 <<<"$verdict")
 [[ $sequence == "sequence $want" ]] ||

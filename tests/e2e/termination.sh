@@ -2,7 +2,7 @@
 # However the program is told to stop, it stops promptly and leaves nothing
 # running: SIGTERM and SIGINT mid-challenge (exit code 0), the finish box closed
 # by its title bar's close (exit code 0), the X server killed under it.
-source "$(dirname "$0")/harness.sh" termination "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" termination "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
 e2e_no_audio

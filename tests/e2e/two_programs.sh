@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Two programs at once each run their own challenge: both cue, both flash,
 # neither disturbs the other, both end with exit code 0.
-source "$(dirname "$0")/harness.sh" two-programs "${1:?usage: $0 BUILD-FOLDER}"
+source "$(dirname "$0")/../../testkit/harness.sh" two-programs "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
 e2e_start_audio
@@ -26,7 +26,7 @@ e2e_close_window
 e2e_expect_exit 5
 sleep 0.5
 e2e_stop_recorder
-verdict=$("$PYTHON" "$E2E_HERE/cues.py" "$ART/recording.wav" "$ART/app/slonk.wav" 2>&1) ||
+verdict=$("$PYTHON" "$E2E_KIT/cues.py" "$ART/recording.wav" "$ART/app/slonk.wav" 2>&1) ||
     e2e_fail "$verdict"
 copies=${verdict%% *}
 ((copies == 5)) || e2e_fail "expected 5 cues from both programs, saw $verdict"

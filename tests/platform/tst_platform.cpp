@@ -217,10 +217,12 @@ void TestPlatform::wavFile()
 void TestPlatform::cueSourceFallsBackToDefault()
 {
     QTemporaryDir dir;
+    const EffectCueSound cue(dir.path());
     const QString missing = dir.filePath(QStringLiteral("slonk.wav"));
-    QCOMPARE(EffectCueSound::sourceFor(missing), EffectCueSound::DefaultCue);
+    QCOMPARE(cue.cueFile(), missing);
+    QCOMPARE(EffectCueSound::sourceFor(cue.cueFile()), EffectCueSound::DefaultCue);
     QVERIFY(QFile::copy(sourceAsset(QStringLiteral("slonk.wav")), missing));
-    QCOMPARE(EffectCueSound::sourceFor(missing), QUrl::fromLocalFile(missing));
+    QCOMPARE(EffectCueSound::sourceFor(cue.cueFile()), QUrl::fromLocalFile(missing));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

@@ -1,15 +1,16 @@
-# The end-to-end harness, sourced by each scenario: its own X server with a
+# The end-to-end harness, sourced by each scenario and by the benchmarks: its own X server with a
 # window manager, its own sound server recording what is played, the program
 # staged as a user gets it, and cleanup of everything it started by process id.
 # Every wait is bounded; a failure says in one line what was expected and seen,
 # and leaves screenshots, the recording and logs in $ART.
 #
-# Usage in a scenario:  source harness.sh NAME BUILD-FOLDER
+# Usage:  source testkit/harness.sh NAME BUILD-FOLDER
 set -euo pipefail
 
 E2E_NAME=$1
 E2E_BUILD=$(realpath "$2")
-E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_KIT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_SOURCE=$(dirname "$E2E_KIT")
 ART=$E2E_BUILD/e2e/$E2E_NAME
 TITLE='100 Vured iv 100 Irizeze'
 E2E_PIDS=()
@@ -21,7 +22,7 @@ WID=
 # ahead of the sanitizer runtime, which it must tolerate.
 export ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0:exitcode=23
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$E2E_HERE/../sanitizers/lsan.supp:print_suppressions=0
+export LSAN_OPTIONS=suppressions=$E2E_SOURCE/tests/sanitizers/lsan.supp:print_suppressions=0
 
 rm -rf "$ART"
 mkdir -p "$ART/runtime"
@@ -184,7 +185,7 @@ e2e_volume_text() {
 # e2e_cues CUE.wav ARGS...: checks the copies of a cue in the recording (cues.py).
 e2e_cues() {
     local verdict
-    verdict=$("$PYTHON" "$E2E_HERE/cues.py" "$ART/recording.wav" "$@" 2>&1) || e2e_fail "$verdict"
+    verdict=$("$PYTHON" "$E2E_KIT/cues.py" "$ART/recording.wav" "$@" 2>&1) || e2e_fail "$verdict"
     e2e_log "$verdict"
 }
 
@@ -192,7 +193,7 @@ e2e_cues() {
 e2e_click_start() {
     e2e_click 152 248
     e2e_log "START"
-    "$PYTHON" "$E2E_HERE/catch_colour.py" "$WID" 0 48 313 73 ff0000 500 "${1:-20}" \
+    "$PYTHON" "$E2E_KIT/catch_colour.py" "$WID" 0 48 313 73 ff0000 500 "${1:-20}" \
         "$ART/flash.ppm" &
     E2E_CATCHER=$!
     E2E_PIDS+=($E2E_CATCHER)

@@ -7,10 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
-// The window on fake services, with its program folder in a temporary directory.
+// The window on fake services, with a clock the test sets.
 struct Rig
 {
     slonk::fakes::Clock clock;
@@ -18,8 +17,7 @@ struct Rig
     slonk::fakes::FinishBox box;
     slonk::fakes::ProgramEnd end;
     slonk::fakes::ScreenKeeper screen;
-    QTemporaryDir folder;
-    slonk::FrmDrunk window{{clock, sound, box, end, screen, folder.path()}};
+    slonk::FrmDrunk window{{clock, sound, box, end, screen}};
 
     template<typename T = QLabel> T *control(const char *name)
     {
