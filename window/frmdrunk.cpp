@@ -157,6 +157,7 @@ void FrmDrunk::setupStartButton()
     Command1->setGeometry(pixels(design::StartButton));
     Command1->setFont(designFont(design::Face::Tahoma, design::SmallPoints, false));
     connect(Command1, &QPushButton::clicked, this, &FrmDrunk::onStartClick);
+    Command1->installEventFilter(this);
     // No volume, no challenge: START waits for at least one digit.
     connect(tbShotVol, &QLineEdit::textChanged, Command1,
             [this](const QString &text) { Command1->setEnabled(!text.isEmpty()); });
@@ -190,26 +191,51 @@ void FrmDrunk::setupTimers()
     connect(Timer2, &QTimer::timeout, this, &FrmDrunk::onCueTimer);
 }
 
+int FrmDrunk::typedCode(const QKeyEvent &event)
+{
+    constexpr int Nothing = -1;
+    const int key = event.key();
+    const bool control = event.modifiers() & Qt::ControlModifier;
+    // X11 reports Delete as code 127 and Tab as 9, but on the design's platform
+    // neither types a character: one edits, the other moves the focus.
+    if (key == Qt::Key_Delete || key == Qt::Key_Tab || key == Qt::Key_Backtab)
+        return Nothing;
+    if (key == Qt::Key_Backspace)
+        return control ? 127 : 8;
+    // Control letters type control codes whatever text the platform attaches:
+    // Ctrl+H is 8, Ctrl+V 22.
+    if (control && key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key - Qt::Key_A + 1;
+    const QString text = event.text();
+    if (text.isEmpty())
+        return Nothing;
+    return static_cast<int>(text.toUcs4().value(0));
+}
+
 bool FrmDrunk::onVolumeChar(const QKeyEvent &event)
 {
-    const int key = event.key();
-    if (key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Backtab)
-        return true;
-    // Control letters type control codes: Ctrl+C, Ctrl+V and Ctrl+X among them.
-    if ((event.modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
-        return false;
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
-        return false;
-    const QString text = event.text();
-    if (text.isEmpty() || !text.front().isPrint())
-        return true;
-    return text.size() == 1 && text.front() >= u'0' && text.front() <= u'9';
+    const int code = typedCode(event);
+    return code == -1 || code == 8 || (code >= '0' && code <= '9');
 }
 
 bool FrmDrunk::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == tbShotVol && event->type() == QEvent::KeyPress)
-        return !onVolumeChar(*static_cast<QKeyEvent *>(event));
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto &key = *static_cast<QKeyEvent *>(event);
+    if (watched == tbShotVol) {
+        if (!onVolumeChar(key))
+            return true;
+        // Code 8 erases whichever key typed it, as Backspace does.
+        if (typedCode(key) == 8 && key.key() != Qt::Key_Backspace) {
+            tbShotVol->backspace();
+            return true;
+        }
+    } else if (watched == Command1 && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) {
+        // A focused button answers Enter as well as Space, as keyboard users expect.
+        Command1->click();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -22,9 +22,13 @@ class FrmDrunk final : public QWidget
 public:
     explicit FrmDrunk(const Platform &platform, QWidget *parent = nullptr);
 
+    // The character code a key types, as the design counts them: Backspace 8,
+    // Ctrl+Backspace 127, Ctrl+letter 1 to 26; -1 for keys that type nothing
+    // here (arrows, Home, End, Delete, Tab, bare modifiers).
+    static int typedCode(const QKeyEvent &event);
     // The volume box's character filter: whether a key press may reach the box.
-    // Only digits and Backspace among the keys that type a character; keys that
-    // type nothing (arrows, Home, End, Delete, Tab) pass.
+    // Codes 8 and "0" to "9" pass, every other code is swallowed; keys that type
+    // nothing pass.
     static bool onVolumeChar(const QKeyEvent &event);
 
     void onStartClick();

@@ -6,13 +6,19 @@
 #include <QTest>
 #include <QTestEventList>
 
+using slonk::FrmDrunk;
+
 class TestRunning : public QObject
 {
     Q_OBJECT
 private slots:
     void typing_data();
     void typing();
+    void keyFilter_data();
+    void keyFilter();
     void copyIsSwallowed();
+    void startAnswersKeys_data();
+    void startAnswersKeys();
     void pasting_data();
     void pasting();
     void start();
@@ -67,6 +73,64 @@ void TestRunning::typing_data()
     keys.addKeyClick(Qt::Key_Right);
     keys.addKeyClicks(QStringLiteral("0"));
     row("Delete and arrows work as usual", "35", keys, "50");
+    keys.clear();
+    keys.addKeyClick(Qt::Key_End);
+    keys.addKeyClick(Qt::Key_H, Qt::ControlModifier);
+    row("Ctrl+H erases as Backspace does", "35", keys, "3");
+    keys.clear();
+    keys.addKeyClick(Qt::Key_End);
+    keys.addKeyClick(Qt::Key_Backspace, Qt::ControlModifier);
+    row("Ctrl+Backspace erases nothing", "35", keys, "35");
+}
+
+// Keys as X11 delivers them, with the text it attaches.
+void TestRunning::keyFilter_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("passes");
+
+    const int none = Qt::NoModifier, ctrl = Qt::ControlModifier;
+    const auto row = [](const char *name, int key, int modifiers, const QString &text,
+                        bool passes) { QTest::newRow(name) << key << modifiers << text << passes; };
+    // Character codes 8 and "0" to "9" pass.
+    row("0", Qt::Key_0, none, QStringLiteral("0"), true);
+    row("9", Qt::Key_9, none, QStringLiteral("9"), true);
+    row("keypad 5", Qt::Key_5, Qt::KeypadModifier, QStringLiteral("5"), true);
+    row("Backspace, code 8", Qt::Key_Backspace, none, QStringLiteral("\b"), true);
+    row("Ctrl+H, code 8", Qt::Key_H, ctrl, QStringLiteral("\b"), true);
+    // Every other code is swallowed, the neighbours of the digits first.
+    row("slash, just below 0", Qt::Key_Slash, none, QStringLiteral("/"), false);
+    row("colon, just above 9", Qt::Key_Colon, none, QStringLiteral(":"), false);
+    row("Ctrl+Backspace, code 127", Qt::Key_Backspace, ctrl, QStringLiteral("\x7f"), false);
+    row("Ctrl+V, code 22", Qt::Key_V, ctrl, QStringLiteral("\x16"), false);
+    row("Ctrl+A, code 1", Qt::Key_A, ctrl, QStringLiteral("\x01"), false);
+    row("Return, code 13", Qt::Key_Return, none, QStringLiteral("\r"), false);
+    row("Escape, code 27", Qt::Key_Escape, none, QStringLiteral("\x1b"), false);
+    row("space", Qt::Key_Space, none, QStringLiteral(" "), false);
+    row("letter", Qt::Key_E, none, QStringLiteral("e"), false);
+    row("Arabic-Indic three", Qt::Key_unknown, none, QString::fromUtf8("٣"), false);
+    row("emoji beyond 16 bits", Qt::Key_unknown, none, QString::fromUtf8("🍺"), false);
+    // Keys that type nothing keep working.
+    row("Delete, though X11 attaches code 127", Qt::Key_Delete, none, QStringLiteral("\x7f"), true);
+    row("Tab, though X11 attaches code 9", Qt::Key_Tab, none, QStringLiteral("\t"), true);
+    row("Shift+Tab", Qt::Key_Backtab, Qt::ShiftModifier, QString(), true);
+    row("Left", Qt::Key_Left, none, QString(), true);
+    row("Home", Qt::Key_Home, none, QString(), true);
+    row("End", Qt::Key_End, none, QString(), true);
+    row("Shift alone", Qt::Key_Shift, Qt::ShiftModifier, QString(), true);
+}
+
+void TestRunning::keyFilter()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, text);
+    QFETCH(bool, passes);
+
+    const QKeyEvent event(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+    QCOMPARE(FrmDrunk::onVolumeChar(event), passes);
 }
 
 void TestRunning::typing()
@@ -142,6 +206,29 @@ void TestRunning::pasting()
         QApplication::sendEvent(box, &commit);
     }
     QCOMPARE(box->text(), after);
+}
+
+// A focused START answers Space and Enter; the box has the focus at load.
+void TestRunning::startAnswersKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Space") << int(Qt::Key_Space);
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+}
+
+void TestRunning::startAnswersKeys()
+{
+    QFETCH(int, key);
+    Rig rig;
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+    QCOMPARE(QApplication::focusWidget(), rig.volumeBox());
+    QTest::keyClick(rig.volumeBox(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), rig.startButton());
+    QTest::keyClick(rig.startButton(), Qt::Key(key));
+    QVERIFY(rig.timer("Timer1")->isActive());
+    QVERIFY(rig.startButton()->isHidden());
 }
 
 void TestRunning::start()
