@@ -96,7 +96,28 @@ e2e_start_audio() {
         --format=s16le "$recording" >>"$ART/parecord.log" 2>&1 &
     E2E_RECORDER=$!
     E2E_PIDS+=($E2E_RECORDER)
-    sleep 0.3 # the recorder's stream is up
+    e2e_wait 10 "the recorder's stream at the server" sh -c "pactl list short source-outputs | grep -q ."
+}
+
+# A private session bus and accessibility bus, so the program can be read and
+# driven over AT-SPI (testkit/atspi.py) as a screen reader would.
+e2e_start_accessibility() {
+    dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$ART/bus.address" \
+        >"$ART/dbus.log" 2>&1 &
+    E2E_PIDS+=($!)
+    e2e_wait 10 "a session bus" test -s "$ART/bus.address"
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$ART/bus.address")
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$ART/at-spi.log" 2>&1 &
+    E2E_PIDS+=($!)
+    e2e_wait 10 "the accessibility bus" \
+        dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    E2E_ATSPI=1
+}
+
+# e2e_atspi COMMAND ARGS...: testkit/atspi.py; its output, or a failure in its words.
+e2e_atspi() {
+    "$PYTHON" "$E2E_KIT/atspi.py" "$@" 2>"$ART/atspi.err" || e2e_fail "$(tail -n 1 "$ART/atspi.err")"
 }
 
 # No sound server at all: the program's client finds nothing to connect to.
@@ -140,7 +161,9 @@ e2e_launch() {
     local title
     title=$(xdotool getwindowname "$WID")
     [[ $title == "$TITLE" ]] || e2e_fail "expected the title \"$TITLE\", saw \"$title\""
-    sleep 0.3 # openbox frames and maps it
+    e2e_wait 10 "openbox to frame the window" sh -c "xprop -id $WID _NET_FRAME_EXTENTS | grep -q ="
+    e2e_wait 10 "the window viewable" sh -c "xwininfo -id $WID | grep -q IsViewable"
+    [[ -z ${E2E_ATSPI:-} ]] || e2e_atspi wait-app 10
 }
 
 # e2e_expect_exit SECONDS: the program ends by itself with exit code 0.
@@ -173,13 +196,19 @@ e2e_count_colour() {
         -depth 8 txt:- | grep -c -i " $marker " || true
 }
 
-# The box's text, read back the way a person could: select it, copy it with
-# Ctrl+Insert (Ctrl+C types a character and is swallowed), read the clipboard.
+# The box's text, as a screen reader reads it (needs e2e_start_accessibility).
 e2e_volume_text() {
-    e2e_click 172 199
-    xdotool key Home shift+End ctrl+Insert
-    sleep 0.2
-    xclip -o -selection clipboard 2>/dev/null || true
+    e2e_atspi text "Shot Volume"
+}
+
+# e2e_wait_cues SECONDS COUNT CUE.wav [--also CUE2.wav]: waits until the growing
+# recording holds COUNT whole copies of the cue (or of both cues together).
+e2e_wait_cues() {
+    local seconds=$1 count=$2 verdict
+    shift 2
+    verdict=$("$PYTHON" "$E2E_KIT/cues.py" "$ART/recording.wav" "$@" --at-least "$count" \
+        --wait "$seconds" 2>&1) || e2e_fail "$verdict"
+    e2e_log "$verdict"
 }
 
 # e2e_cues CUE.wav ARGS...: checks the copies of a cue in the recording (cues.py).
@@ -204,21 +233,26 @@ e2e_expect_flash() {
     convert "$ART/flash.ppm" "$ART/flash.png"
 }
 
-# Waits for the finish box, shows the smiley in a shot, and dismisses the box
-# with Enter on its OK button.
+# e2e_finish SECONDS [VOLUME]: waits for the finish box, reads it and the window
+# to the letter over AT-SPI when VOLUME is given, sees the smiley on screen and
+# dismisses the box with Enter on its OK button.
 e2e_finish() {
     e2e_wait "$1" "the finish box \"Slonk!\"" \
         sh -c "xdotool search --onlyvisible --name '^Slonk!\$' | grep ."
+    local box
+    box=$(xdotool search --onlyvisible --name '^Slonk!$' | head -n 1)
     e2e_log "finish box"
-    sleep 0.3
-    e2e_shot finish
+    [[ $# -lt 2 ]] || e2e_log "$(e2e_atspi finish 5 "$2")"
     # The box, centred on the window, hides part of the smiley.
-    local yellow
-    yellow=$(e2e_count_colour finish.png "#FFD600")
-    [[ $yellow -gt 3000 ]] || e2e_fail "expected the yellow smiley at the finish, saw $yellow yellow pixels"
-    xdotool windowactivate "$(xdotool search --onlyvisible --name '^Slonk!$' | head -n 1)"
-    sleep 0.2
+    e2e_wait 10 "the yellow smiley on screen at the finish" e2e_smiley_shown
+    xdotool windowactivate "$box"
+    e2e_wait 10 "the finish box to take the focus" sh -c "[ \"\$(xdotool getactivewindow)\" = $box ]"
     xdotool key Return
+}
+
+e2e_smiley_shown() {
+    e2e_shot finish
+    (($(e2e_count_colour finish.png "#FFD600") > 3000))
 }
 
 # Closes the window as a person would: a click on the close button at the

@@ -8,7 +8,7 @@ e2e_start_audio
 e2e_stage
 e2e_launch "+0 x100"
 e2e_click_start
-sleep 1
+e2e_wait_cues 10 1 "$ART/app/slonk.wav"
 kill -9 "$E2E_PULSE" "$E2E_RECORDER"
 e2e_log "sound server killed"
 e2e_expect_flash

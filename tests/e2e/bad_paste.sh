@@ -5,6 +5,7 @@ source "$(dirname "$0")/../../testkit/harness.sh" bad-paste "${1:?usage: $0 BUIL
 
 e2e_start_x
 e2e_no_audio
+e2e_start_accessibility
 e2e_stage
 e2e_launch
 
@@ -23,7 +24,10 @@ paste() {
         shift+Insert) offer clipboard "$text"; xdotool key shift+Insert ;;
         middle-click) offer primary "$text"; e2e_click 172 199 2 ;;
     esac
-    sleep 0.2
+    # Key events are handled in order, and a paste is done before the next one
+    # is: once Tab has moved the focus, the paste has been dealt with.
+    xdotool key Tab
+    e2e_atspi wait-focused START 10
     volume=$(e2e_volume_text)
     [[ $volume =~ ^($expected)$ ]] ||
         e2e_fail "expected the box to read $expected after a $route paste of ${text:0:20}, saw \"$volume\""

@@ -35,10 +35,10 @@ e2e_start_audio
 E2E_PROGRAM=$root/usr/bin/slonk
 e2e_launch "+0 x100"
 e2e_click_start
-sleep 1.5 # cues at 0, 60 and 120 fake seconds
+e2e_wait_cues 30 3 "$root/usr/share/slonk/slonk.wav"
 e2e_close_window
 e2e_expect_exit 10
-sleep 0.5
 e2e_stop_recorder
-e2e_cues "$root/usr/share/slonk/slonk.wav" --count 3 --speed 100 --spacing 60
+e2e_cues "$root/usr/share/slonk/slonk.wav" --at-least 3 --cut-last --speed 100 --spacing 60 \
+    --tolerance 15
 e2e_log "passed"

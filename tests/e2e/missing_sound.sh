@@ -9,11 +9,11 @@ e2e_stage
 rm "$ART/app/slonk.wav"
 e2e_launch "+0 x100"
 e2e_click_start
-sleep 2.1 # 210 fake seconds: cues at 0, 60, 120 and 180
+default_cue=$E2E_SOURCE/assets/default-cue.wav
+e2e_wait_cues 30 4 "$default_cue" # cues at 0, 60, 120 and 180 fake s
 e2e_close_window
 e2e_expect_exit 10
 e2e_expect_flash
-sleep 0.5
 e2e_stop_recorder
-e2e_cues "$E2E_SOURCE/assets/default-cue.wav" --count 4 --speed 100 --spacing 60
+e2e_cues "$default_cue" --at-least 4 --cut-last --speed 100 --spacing 60 --tolerance 15
 e2e_log "passed"

@@ -11,7 +11,7 @@ e2e_stage
 for signal in TERM INT; do
     e2e_launch
     e2e_click_start
-    sleep 0.5
+    e2e_expect_flash # the challenge runs
     kill -s "$signal" "$(e2e_program_pid)"
     e2e_expect_exit 3
     e2e_log "SIG$signal: ended with exit code 0"
@@ -21,8 +21,9 @@ done
 e2e_launch "+0 x1000"
 e2e_click_start
 e2e_wait 30 "the finish box" sh -c "xdotool search --onlyvisible --name '^Slonk!\$' | grep ."
-xdotool windowactivate "$(xdotool search --onlyvisible --name '^Slonk!$' | head -n 1)"
-sleep 0.2
+box=$(xdotool search --onlyvisible --name '^Slonk!$' | head -n 1)
+xdotool windowactivate "$box"
+e2e_wait 10 "the finish box to take the focus" sh -c "[ \"\$(xdotool getactivewindow)\" = $box ]"
 xdotool key alt+F4
 e2e_expect_exit 5
 e2e_log "finish box closed: ended with exit code 0"
@@ -30,7 +31,7 @@ e2e_log "finish box closed: ended with exit code 0"
 e2e_launch
 e2e_click_start
 program=$(e2e_program_pid)
-sleep 0.5
+e2e_expect_flash
 kill "${E2E_PIDS[0]}" # the X server
 e2e_wait 5 "the program to end with its X server" sh -c "! kill -0 $program"
 e2e_log "X server killed: the program ended"
