@@ -12,8 +12,10 @@ namespace {
 const QString Service = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString Path = QStringLiteral("/org/freedesktop/ScreenSaver");
 const QString Interface = QStringLiteral("org.freedesktop.ScreenSaver");
-// A desktop that has not answered by then is not going to.
-constexpr int TimeoutMs = 250;
+// How long the program's end waits for a release still on its way.
+constexpr int ReleaseTimeoutMs = 250;
+// A late Inhibit answer still counts: its cookie is what lets the screen go.
+constexpr int InhibitTimeoutMs = -1; // the bus's default
 
 } // namespace
 
@@ -31,7 +33,8 @@ void ScreenSaverKeeper::keepAwake()
     wanted_ = true;
     call(QStringLiteral("Inhibit"),
          {QCoreApplication::applicationName(),
-          QStringLiteral("A challenge is running: a cue comes every minute")});
+          QStringLiteral("A challenge is running: a cue comes every minute")},
+         InhibitTimeoutMs);
 }
 
 void ScreenSaverKeeper::release()
@@ -41,14 +44,14 @@ void ScreenSaverKeeper::release()
         return; // or, asked but not answered yet, released once the answer comes
     const uint cookie = *cookie_;
     cookie_.reset();
-    call(QStringLiteral("UnInhibit"), {cookie});
+    call(QStringLiteral("UnInhibit"), {cookie}, ReleaseTimeoutMs);
 }
 
-void ScreenSaverKeeper::call(const QString &method, const QVariantList &arguments)
+void ScreenSaverKeeper::call(const QString &method, const QVariantList &arguments, int timeoutMs)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(Service, Path, Interface, method);
     message.setArguments(arguments);
-    const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(message, TimeoutMs);
+    const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(message, timeoutMs);
     auto *watcher = new QDBusPendingCallWatcher(pending, this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
         watcher->deleteLater();

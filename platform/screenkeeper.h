@@ -25,7 +25,7 @@ public:
     std::optional<uint> cookie() const { return cookie_; }
 
 private:
-    void call(const QString &method, const QVariantList &arguments);
+    void call(const QString &method, const QVariantList &arguments, int timeoutMs);
 
     std::optional<uint> cookie_;
     bool wanted_ = false;

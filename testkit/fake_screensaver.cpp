@@ -1,10 +1,12 @@
 // A stand-in for the desktop's screensaver service on a private session bus:
 // it answers Inhibit and UnInhibit as the real one does, and tells the test
-// every call it got.
+// every call it got. With --slow-release MS it takes that long to answer
+// UnInhibit, as a busy desktop may.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QObject>
 #include <QStringList>
+#include <QThread>
 #include <cstdio>
 
 class FakeScreenSaver : public QObject
@@ -17,8 +19,15 @@ public slots:
         calls_ << QStringLiteral("Inhibit %1 | %2").arg(application, reason);
         return ++lastCookie_;
     }
-    void UnInhibit(uint cookie) { calls_ << QStringLiteral("UnInhibit %1").arg(cookie); }
+    void UnInhibit(uint cookie)
+    {
+        calls_ << QStringLiteral("UnInhibit %1").arg(cookie);
+        QThread::msleep(slowReleaseMs);
+    }
     QStringList Calls() const { return calls_; }
+
+public:
+    unsigned long slowReleaseMs = 0;
 
 private:
     QStringList calls_;
@@ -29,6 +38,9 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     FakeScreenSaver service;
+    const QStringList args = QCoreApplication::arguments();
+    if (const auto at = args.indexOf(QStringLiteral("--slow-release")); at > 0)
+        service.slowReleaseMs = args.value(at + 1).toULong();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), &service,
                             QDBusConnection::ExportAllSlots) ||
