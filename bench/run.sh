@@ -17,6 +17,8 @@ echo "Machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /pro
      "Qt $(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null)"
 build-release/bench/tick_bench
 build-release/bench/tick_window_bench 2>/dev/null
+dbus-run-session -- build-release/bench/finish_bench build-release/testkit/fake_screensaver \
+    2>/dev/null
 
 (
     source testkit/harness.sh bench "$here/build-release"

@@ -289,11 +289,11 @@ void FrmDrunk::finish()
     // Nothing ticks, cues or sounds after the finish.
     Timer1->stop();
     Timer2->stop();
-    platform_.screenKeeper.release();
     QIcon smiley(QStringLiteral(":/slonk/smiley.png"));
     smiley.addFile(QStringLiteral(":/slonk/smiley@2x.png"));
     Picture1->setPixmap(smiley.pixmap(QSize(312, 200), devicePixelRatioF()));
     Picture1->show();
+    platform_.screenKeeper.release(); // on its way while the box waits
     platform_.finishBox.show(this);
     platform_.programEnd.end();
 }
