@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh build|test
 set -euo pipefail
 
-build_packages=(cmake ninja-build g++ qt6-base-dev qt6-multimedia-dev libgl-dev
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libxcb1-dev
                 qt6-qpa-plugins libqt6svg6 fonts-liberation fonts-dejavu-core)
 # The end-to-end tests run the real program on an X server with a window
 # manager and a sound server, with time sped up; they read it over AT-SPI on a
