@@ -1,6 +1,8 @@
 #include "appdirectory.h"
 #include "clock.h"
+#include "commandline.h"
 #include "cuesound.h"
+#include "displayprobe.h"
 #include "finishbox.h"
 #include "frmdrunk.h"
 #include "programend.h"
@@ -9,15 +11,52 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// --help and --version need no display: they are answered before Qt starts.
+// Returns the exit status, or -1 to go on and open the window.
+int answerCommandLine(int argc, char *argv[], std::string &platform, std::string &display)
+{
+    const slonk::CommandLine command =
+        slonk::readCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.action) {
+    case slonk::CommandAction::Help:
+        std::fputs(slonk::usageText().c_str(), stdout);
+        return 0;
+    case slonk::CommandAction::Version:
+        std::fputs("slonk " SLONK_VERSION "\n", stdout);
+        return 0;
+    case slonk::CommandAction::Error:
+        std::fprintf(stderr, "slonk: %s\n", command.error.c_str());
+        return 2;
+    case slonk::CommandAction::Run:
+        break;
+    }
+    platform = command.platform;
+    display = command.display;
+    return -1;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    // Without this check Qt aborts with a core dump when there is no display.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        std::fputs("slonk: no display to open the window on (DISPLAY is not set)\n", stderr);
+    std::string platformOption;
+    std::string displayOption;
+    if (const int status = answerCommandLine(argc, argv, platformOption, displayOption);
+        status >= 0)
+        return status;
+    const slonk::DisplayChoice choice = slonk::chooseDisplay(
+        slonk::displayEnvironment(platformOption, displayOption), slonk::systemDisplayProbes());
+    if (!choice.error.empty()) {
+        std::fprintf(stderr, "slonk: %s\n", choice.error.c_str());
         return 1;
     }
+    if (!choice.platform.empty() && platformOption.empty()) // -platform outranks the environment
+        qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(choice.platform));
     slonk::blockTerminationSignals();
     QApplication app(argc, argv);
     slonk::quitOnTerminationSignals(&app);

@@ -1,6 +1,6 @@
 #include "cuesound.h"
 
-#include "appdirectory.h"
+#include "cuefile.h"
 #include "wavcheck.h"
 
 #include <QAudioDevice>
@@ -19,12 +19,15 @@ EffectCueSound::EffectCueSound(QString programDirectory, QObject *parent)
 
 QString EffectCueSound::cueFile() const
 {
-    return locateDataFile(programDirectory_, QStringLiteral("slonk.wav"));
+    return firstUsableFile(
+        cueFileCandidates(programDirectory_, systemDataEnvironment()),
+        [](const QString &path) { return checkWavFile(path) == WavVerdict::Usable; });
 }
 
-QUrl EffectCueSound::sourceFor(const QString &wavPath)
+QUrl EffectCueSound::source() const
 {
-    return checkWavFile(wavPath) == WavVerdict::Usable ? QUrl::fromLocalFile(wavPath) : DefaultCue;
+    const QString file = cueFile();
+    return file.isEmpty() ? DefaultCue : QUrl::fromLocalFile(file);
 }
 
 void EffectCueSound::play()
@@ -43,7 +46,7 @@ void EffectCueSound::play()
         if (effect->status() == QSoundEffect::Error)
             effect->deleteLater();
     });
-    effect->setSource(sourceFor(cueFile()));
+    effect->setSource(source());
     effect->play();
 }
 

@@ -18,10 +18,11 @@ public:
     explicit EffectCueSound(QString programDirectory, QObject *parent = nullptr);
     void play() override;
 
-    // The file a cue plays when it can: slonk.wav, wherever it is looked for.
+    // The first usable slonk.wav where it is looked for (cuefile.h); empty
+    // when there is none.
     QString cueFile() const;
-    // The source a cue of wavPath plays: the file itself, or the built-in cue.
-    static QUrl sourceFor(const QString &wavPath);
+    // What the next cue plays: that file, else the built-in cue.
+    QUrl source() const;
     static const QUrl DefaultCue;
 
 private:

@@ -31,8 +31,12 @@ void quitOnTerminationSignals(QObject *owner)
 {
     const sigset_t caught = terminationSignals();
     const int fd = signalfd(-1, &caught, SFD_NONBLOCK | SFD_CLOEXEC);
-    if (fd < 0)
-        return; // the caught keep their default action: the program still ends
+    if (fd < 0) {
+        // Nothing would ever read them: left blocked, they could not end the
+        // program at all. Unblocked, they keep their default action and end it.
+        pthread_sigmask(SIG_UNBLOCK, &caught, nullptr);
+        return;
+    }
     auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, owner);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [fd] {
         signalfd_siginfo info{};

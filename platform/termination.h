@@ -10,6 +10,8 @@ namespace slonk {
 void blockTerminationSignals();
 
 // Reads the blocked signals on the event loop and quits it when one arrives.
+// When they cannot be read (no signalfd), unblocks them in the calling thread,
+// so they keep their default action and still end the program.
 void quitOnTerminationSignals(QObject *owner);
 
 } // namespace slonk

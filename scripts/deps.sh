@@ -3,14 +3,16 @@
 # Usage: scripts/deps.sh build|test
 set -euo pipefail
 
-build_packages=(cmake ninja-build g++ qt6-base-dev qt6-multimedia-dev libgl-dev
-                qt6-qpa-plugins libqt6svg6 fonts-liberation fonts-dejavu-core)
+# libxcb1-dev: the program asks the X server itself before Qt does;
+# qt6-wayland: it runs natively on Wayland.
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
+                libxcb1-dev libqt6svg6 qt6-wayland fonts-liberation fonts-dejavu-core)
 # The end-to-end tests run the real program on an X server with a window
 # manager and a sound server, with time sped up; they read it over AT-SPI on a
-# private session bus, and build, check and install its package.
+# private session bus, and build, check (lintian, man) and install its package.
 test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
                pulseaudio-utils faketime python3 dbus at-spi2-core python3-pyatspi
-               desktop-file-utils appstream dpkg-dev clang libclang-rt-14-dev)
+               desktop-file-utils appstream dpkg-dev lintian man-db clang libclang-rt-14-dev)
 
 case "${1:-}" in
     build) wanted=("${build_packages[@]}") ;;

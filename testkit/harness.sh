@@ -27,6 +27,9 @@ export LSAN_OPTIONS=suppressions=$E2E_SOURCE/tests/sanitizers/lsan.supp:print_su
 rm -rf "$ART"
 mkdir -p "$ART/runtime"
 chmod 700 "$ART/runtime"
+# The program also takes a user's own cue from $XDG_DATA_HOME/slonk: the one
+# of whoever runs the tests must never be what is heard.
+export XDG_DATA_HOME=$ART/runtime/.local/share
 
 e2e_cleanup() {
     local pid

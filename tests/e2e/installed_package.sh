@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The .deb as a user installs it: every file where the install rules put it,
-# the validators satisfied, and the installed program playing its own sound
-# from the data folder.
+# lintian, the validators and man satisfied, and the installed program playing
+# its own sound from the data folder, then the user's own from $XDG_DATA_HOME.
 source "$(dirname "$0")/../../testkit/harness.sh" installed-package "${1:?usage: $0 BUILD-FOLDER}"
 
 (cd "$E2E_BUILD" && cpack -G DEB -B "$ART/package" >"$ART/cpack.log" 2>&1) ||
@@ -9,16 +9,26 @@ source "$(dirname "$0")/../../testkit/harness.sh" installed-package "${1:?usage:
 deb=$(ls "$ART"/package/slonk_1.00_*.deb 2>/dev/null | head -n 1)
 [[ -n $deb ]] || e2e_fail "expected slonk_1.00_<arch>.deb, saw $(ls "$ART/package")"
 
-fields=$(dpkg-deb -f "$deb" Package Version Section Maintainer Depends)
+# A distribution takes no package with lintian errors or warnings.
+lintian --pedantic --display-info "$deb" >"$ART/lintian.log" 2>&1 || true
+! grep -qE '^[EW]:' "$ART/lintian.log" ||
+    e2e_fail "expected no lintian error or warning, saw: $(grep -m1 -E '^[EW]:' "$ART/lintian.log")"
+grep -qE '^[IPX]:' "$ART/lintian.log" && e2e_log "lintian: $(grep -E '^[IPX]:' "$ART/lintian.log" | tr '\n' ' ')"
+
+fields=$(dpkg-deb -f "$deb" Package Version Section Maintainer Depends Recommends)
 for wanted in "Section: utils" "Maintainer: The Slonk developers" "libqt6widgets6" \
-              "qt6-qpa-plugins" "libqt6svg6"; do
+              "libqt6svg6" "Recommends: qt6-wayland"; do
     grep -q "$wanted" <<<"$fields" || e2e_fail "expected \"$wanted\" in the package fields, saw: $fields"
 done
+# The X11 platform comes with libqt6gui6; qt6-qpa-plugins holds only VNC and TUIO.
+! grep -q "qt6-qpa-plugins" <<<"$fields" || e2e_fail "expected no qt6-qpa-plugins, saw: $fields"
 listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
 id=app.slonk.Slonk
 for file in usr/bin/slonk usr/share/slonk/slonk.wav usr/share/applications/$id.desktop \
             usr/share/metainfo/$id.metainfo.xml usr/share/icons/hicolor/scalable/apps/$id.svg \
-            usr/share/icons/hicolor/{16x16,22x22,32x32,48x48,64x64,128x128,256x256}/apps/$id.png; do
+            usr/share/icons/hicolor/{16x16,22x22,32x32,48x48,64x64,128x128,256x256}/apps/$id.png \
+            usr/share/doc/slonk/copyright usr/share/doc/slonk/changelog.gz \
+            usr/share/man/man1/slonk.1.gz; do
     grep -qx "./$file" <<<"$listing" || e2e_fail "expected ./$file in the package, saw none"
 done
 
@@ -28,17 +38,45 @@ desktop-file-validate "$root/usr/share/applications/$id.desktop" >"$ART/desktop.
     e2e_fail "expected a valid desktop entry, saw: $(head -n 1 "$ART/desktop.log")"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" \
     >"$ART/metainfo.log" 2>&1 || e2e_fail "expected valid metainfo, saw: $(grep -m1 -E '^[EW]:' "$ART/metainfo.log")"
+MANWIDTH=80 man --warnings -E UTF-8 -l "$root/usr/share/man/man1/slonk.1.gz" \
+    >"$ART/slonk.1.txt" 2>"$ART/man.log"
+[[ ! -s $ART/man.log ]] || e2e_fail "expected the manual page to render cleanly, saw: $(head -n 1 "$ART/man.log")"
 
-# Installed, the program has no sound beside it: it must find share/slonk/slonk.wav.
+# The user's own cue, told apart from ours: a short square-wave beep, at the
+# sink's format and ending in 300 ms of true silence (no dither, -D) so that
+# it plays whole.
+own=$ART/own.wav
+sox -D -n -r 44100 -c 2 -b 16 -e signed-integer "$own" synth 0.12 square 660 gain -12 \
+    fade q 0.005 0.12 0.02 pad 0 0.3
+installed=$root/usr/share/slonk/slonk.wav
+
 e2e_start_x
 e2e_start_audio
+# Only the package's own places and the user's: no Slonk installed on this
+# machine may be what is heard.
+export XDG_DATA_HOME=$ART/runtime/data XDG_DATA_DIRS=$ART/runtime/no-data-dirs
+mkdir -p "$XDG_DATA_HOME"
+
+# Installed, the program has no sound beside it: it must find share/slonk/slonk.wav.
 E2E_PROGRAM=$root/usr/bin/slonk
 e2e_launch "+0 x100"
 e2e_click_start
-e2e_wait_cues 30 3 "$root/usr/share/slonk/slonk.wav"
+e2e_wait_cues 30 2 "$installed"
+e2e_log "the installed cue heard; the user's own put in place"
+# Renamed into place, so no cue ever meets half a file.
+mkdir -p "$XDG_DATA_HOME/slonk"
+cp "$own" "$XDG_DATA_HOME/slonk/.slonk.wav"
+mv "$XDG_DATA_HOME/slonk/.slonk.wav" "$XDG_DATA_HOME/slonk/slonk.wav"
+e2e_wait_cues 30 2 "$own"
 e2e_close_window
 e2e_expect_exit 10
 e2e_stop_recorder
-e2e_cues "$root/usr/share/slonk/slonk.wav" --at-least 3 --cut-last --speed 100 --spacing 60 \
-    --tolerance 15
+
+verdict=$("$PYTHON" "$E2E_KIT/cues.py" "$ART/recording.wav" "$installed" --also "$own" \
+    --cut-last 2>&1) ||
+    e2e_fail "$verdict"
+sequence=$(sed -n 's/^sequence //p' <<<"$verdict")
+[[ $sequence =~ ^11+22+$ ]] ||
+    e2e_fail "expected the installed cue, then only the user's own, saw the sequence $sequence"
+e2e_log "$(tail -n 1 <<<"$verdict"), in the order $sequence"
 e2e_log "passed"

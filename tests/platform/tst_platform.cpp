@@ -1,5 +1,5 @@
-#include "appdirectory.h"
 #include "clock.h"
+#include "cuefile.h"
 #include "cuesound.h"
 #include "wavcheck.h"
 
@@ -64,13 +64,14 @@ class TestPlatform : public QObject
     Q_OBJECT
 private slots:
     void clockAdvances();
-    void locateDataFile_data();
-    void locateDataFile();
+    void cueFileCandidates_data();
+    void cueFileCandidates();
+    void cueFile_data();
+    void cueFile();
     void wavHeader_data();
     void wavHeader();
     void wavFile_data();
     void wavFile();
-    void cueSourceFallsBackToDefault();
 };
 
 void TestPlatform::clockAdvances()
@@ -85,40 +86,126 @@ void TestPlatform::clockAdvances()
     QVERIFY(later - first < 1.0);
 }
 
-void TestPlatform::locateDataFile_data()
+void TestPlatform::cueFileCandidates_data()
 {
-    QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("programDir");
-    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("dataHome");
+    QTest::addColumn<QString>("dataDirs");
+    QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("beside the program") << QStringList{"bin/slonk.wav"} << "bin"
-                                        << "bin/slonk.wav";
-    QTest::newRow("installed data folder") << QStringList{"share/slonk/slonk.wav"} << "bin"
-                                           << "share/slonk/slonk.wav";
-    QTest::newRow("beside wins over installed")
-        << QStringList{"bin/slonk.wav", "share/slonk/slonk.wav"} << "bin"
-        << "bin/slonk.wav";
-    QTest::newRow("neither: beside, to fall back from") << QStringList{} << "bin"
-                                                        << "bin/slonk.wav";
-    QTest::newRow("trailing separator") << QStringList{"bin/slonk.wav"} << "bin/"
-                                        << "bin/slonk.wav";
+    const QString none;
+    QTest::newRow("XDG unset: ~/.local/share, /usr/local/share, /usr/share")
+        << "/opt/s/bin"
+        << "/home/u" << none << none
+        << QStringList{"/opt/s/bin/slonk.wav", "/home/u/.local/share/slonk/slonk.wav",
+                       "/usr/local/share/slonk/slonk.wav", "/usr/share/slonk/slonk.wav",
+                       "/opt/s/share/slonk/slonk.wav"};
+    QTest::newRow("XDG_DATA_HOME and XDG_DATA_DIRS in their order")
+        << "/opt/s/bin"
+        << "/home/u"
+        << "/d/home"
+        << "/d/one:/d/two"
+        << QStringList{"/opt/s/bin/slonk.wav", "/d/home/slonk/slonk.wav", "/d/one/slonk/slonk.wav",
+                       "/d/two/slonk/slonk.wav", "/opt/s/share/slonk/slonk.wav"};
+    QTest::newRow("relative XDG paths are ignored")
+        << "/opt/s/bin"
+        << "/home/u"
+        << "rel/home"
+        << "rel:/d/one::"
+        << QStringList{"/opt/s/bin/slonk.wav", "/home/u/.local/share/slonk/slonk.wav",
+                       "/d/one/slonk/slonk.wav", "/opt/s/share/slonk/slonk.wav"};
+    QTest::newRow("XDG_DATA_DIRS with nothing usable: the default")
+        << "/opt/s/bin"
+        << "/home/u" << none << "::rel"
+        << QStringList{"/opt/s/bin/slonk.wav", "/home/u/.local/share/slonk/slonk.wav",
+                       "/usr/local/share/slonk/slonk.wav", "/usr/share/slonk/slonk.wav",
+                       "/opt/s/share/slonk/slonk.wav"};
+    QTest::newRow("installed in /usr: its data folder once, in the XDG place")
+        << "/usr/bin"
+        << "/home/u" << none << none
+        << QStringList{"/usr/bin/slonk.wav", "/home/u/.local/share/slonk/slonk.wav",
+                       "/usr/local/share/slonk/slonk.wav", "/usr/share/slonk/slonk.wav"};
+    QTest::newRow("no HOME and no XDG_DATA_HOME: no user's own place")
+        << "/opt/s/bin/" << none << none << "/d/one"
+        << QStringList{"/opt/s/bin/slonk.wav", "/d/one/slonk/slonk.wav",
+                       "/opt/s/share/slonk/slonk.wav"};
 }
 
-void TestPlatform::locateDataFile()
+void TestPlatform::cueFileCandidates()
+{
+    QFETCH(QString, programDir);
+    QFETCH(QString, home);
+    QFETCH(QString, dataHome);
+    QFETCH(QString, dataDirs);
+    QFETCH(QStringList, expected);
+    QCOMPARE(slonk::cueFileCandidates(programDir, {home, dataHome, dataDirs}), expected);
+}
+
+void TestPlatform::cueFile_data()
+{
+    // Places: bin (beside the program), user ($XDG_DATA_HOME), one and two
+    // ($XDG_DATA_DIRS), share (the installed data folder). A file is good,
+    // empty, a folder or text; the expected place is the one that plays, or
+    // none for the built-in cue.
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("plays");
+
+    QTest::newRow("beside the program first")
+        << QStringList{"bin=good", "user=good", "one=good", "share=good"} << "bin";
+    QTest::newRow("the user's own when none beside")
+        << QStringList{"user=good", "one=good", "share=good"} << "user";
+    QTest::newRow("the data dirs in order") << QStringList{"two=good", "one=good"} << "one";
+    QTest::newRow("the installed data folder last") << QStringList{"share=good"} << "share";
+    QTest::newRow("an empty file beside is skipped")
+        << QStringList{"bin=empty", "user=good"} << "user";
+    QTest::newRow("a folder named slonk.wav is skipped")
+        << QStringList{"bin=folder", "user=folder", "two=good"} << "two";
+    QTest::newRow("a text in the user's place is skipped")
+        << QStringList{"user=text", "share=good"} << "share";
+    QTest::newRow("none usable: the built-in cue")
+        << QStringList{"bin=empty", "user=text", "one=folder", "share=empty"} << QString();
+    QTest::newRow("none at all: the built-in cue") << QStringList{} << QString();
+}
+
+void TestPlatform::cueFile()
 {
     QFETCH(QStringList, files);
-    QFETCH(QString, programDir);
-    QFETCH(QString, expected);
+    QFETCH(QString, plays);
 
     QTemporaryDir root;
-    QDir(root.path()).mkpath(QStringLiteral("bin"));
+    const QDir dir(root.path());
+    const QHash<QString, QString> places{
+        {QStringLiteral("bin"), dir.filePath(QStringLiteral("bin/slonk.wav"))},
+        {QStringLiteral("user"), dir.filePath(QStringLiteral("user/slonk/slonk.wav"))},
+        {QStringLiteral("one"), dir.filePath(QStringLiteral("one/slonk/slonk.wav"))},
+        {QStringLiteral("two"), dir.filePath(QStringLiteral("two/slonk/slonk.wav"))},
+        {QStringLiteral("share"), dir.filePath(QStringLiteral("share/slonk/slonk.wav"))}};
+    dir.mkpath(QStringLiteral("bin"));
     for (const QString &file : files) {
-        QDir(root.path()).mkpath(QFileInfo(file).path());
-        QFile f(root.filePath(file));
-        QVERIFY(f.open(QIODevice::WriteOnly));
+        const QString place = file.section(u'=', 0, 0), kind = file.section(u'=', 1);
+        const QString path = places.value(place);
+        QVERIFY(dir.mkpath(QFileInfo(path).path()));
+        if (kind == QStringLiteral("good"))
+            QVERIFY(QFile::copy(sourceAsset(QStringLiteral("slonk.wav")), path));
+        else if (kind == QStringLiteral("folder"))
+            QVERIFY(dir.mkpath(path));
+        else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (kind == QStringLiteral("text"))
+                f.write("not a sound\n");
+        }
     }
-    QCOMPARE(slonk::locateDataFile(root.filePath(programDir), QStringLiteral("slonk.wav")),
-             root.filePath(expected));
+    qputenv("HOME", dir.filePath(QStringLiteral("home")).toUtf8());
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("user")).toUtf8());
+    qputenv("XDG_DATA_DIRS",
+            (dir.filePath(QStringLiteral("one")) + u':' + dir.filePath(QStringLiteral("two")))
+                .toUtf8());
+    const EffectCueSound cue(dir.filePath(QStringLiteral("bin")));
+    QCOMPARE(cue.cueFile(), places.value(plays));
+    QCOMPARE(cue.source(), plays.isEmpty() ? EffectCueSound::DefaultCue
+                                           : QUrl::fromLocalFile(places.value(plays)));
 }
 
 void TestPlatform::wavHeader_data()
@@ -212,17 +299,6 @@ void TestPlatform::wavFile()
         QVERIFY(file.setPermissions({}));
     }
     QCOMPARE(checkWavFile(path), verdict);
-}
-
-void TestPlatform::cueSourceFallsBackToDefault()
-{
-    QTemporaryDir dir;
-    const EffectCueSound cue(dir.path());
-    const QString missing = dir.filePath(QStringLiteral("slonk.wav"));
-    QCOMPARE(cue.cueFile(), missing);
-    QCOMPARE(EffectCueSound::sourceFor(cue.cueFile()), EffectCueSound::DefaultCue);
-    QVERIFY(QFile::copy(sourceAsset(QStringLiteral("slonk.wav")), missing));
-    QCOMPARE(EffectCueSound::sourceFor(cue.cueFile()), QUrl::fromLocalFile(missing));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "termination.h"
+
+#include <QObject>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace slonk;
+
+class TestTermination : public QObject
+{
+    Q_OBJECT
+private slots:
+    void endsWithoutSignalfd_data();
+    void endsWithoutSignalfd();
+    void staysBlockedForTheEventLoop();
+};
+
+void TestTermination::endsWithoutSignalfd_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM without a signalfd ends the program") << SIGTERM;
+    QTest::newRow("SIGINT without a signalfd ends the program") << SIGINT;
+    QTest::newRow("SIGHUP without a signalfd ends the program") << SIGHUP;
+}
+
+// A child with no file descriptor left to spare cannot make its signalfd; the
+// signal sent to it afterwards must still end it by its default action.
+void TestTermination::endsWithoutSignalfd()
+{
+    QFETCH(int, signal);
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        // Only async-signal-safe calls here: the parent may have threads. The
+        // test runner's own handlers go, as the program has none.
+        for (const int caught : {SIGTERM, SIGINT, SIGHUP})
+            std::signal(caught, SIG_DFL);
+        blockTerminationSignals();
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_NOFILE, &none);
+        quitOnTerminationSignals(nullptr);
+        raise(signal);
+        _exit(0); // still blocked: the program could never be ended politely
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY2(WIFSIGNALED(status), "the child outlived the signal");
+    QCOMPARE(WTERMSIG(status), signal);
+}
+
+// With a signalfd, the signals stay blocked so that the event loop reads them.
+void TestTermination::staysBlockedForTheEventLoop()
+{
+    sigset_t before;
+    pthread_sigmask(SIG_SETMASK, nullptr, &before);
+    blockTerminationSignals();
+    {
+        QObject owner;
+        quitOnTerminationSignals(&owner);
+        sigset_t now;
+        pthread_sigmask(SIG_SETMASK, nullptr, &now);
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+            QVERIFY(sigismember(&now, signal));
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+}
+
+QTEST_GUILESS_MAIN(TestTermination)
+#include "tst_termination.moc"
