@@ -5,7 +5,6 @@
 
 #include <QAudioDevice>
 #include <QMediaDevices>
-#include <QSoundEffect>
 #include <utility>
 
 namespace slonk {
@@ -36,18 +35,7 @@ void EffectCueSound::play()
     // effect made anyway would report playing for ever and never be freed.
     if (QMediaDevices::audioOutputs().isEmpty())
         return;
-    // Owned by this object until it has played out or failed.
-    auto *effect = new QSoundEffect(this);
-    connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
-        if (!effect->isPlaying())
-            effect->deleteLater();
-    });
-    connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
-        if (effect->status() == QSoundEffect::Error)
-            effect->deleteLater();
-    });
-    effect->setSource(source());
-    effect->play();
+    player_.play(source());
 }
 
 } // namespace slonk

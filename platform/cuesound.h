@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cueplayer.h"
 #include "platform.h"
 
 #include <QObject>
@@ -8,7 +9,7 @@
 
 namespace slonk {
 
-// One fresh QSoundEffect a cue: a reused one goes silent after a few plays.
+// One fresh QSoundEffect a cue, played on a thread of its own (cueplayer.h).
 // The file is looked for, checked and read again at every cue, so replacing it
 // between cues takes effect at the next one.
 class EffectCueSound final : public QObject, public CueSound
@@ -27,6 +28,7 @@ public:
 
 private:
     QString programDirectory_;
+    CuePlayer player_;
 };
 
 } // namespace slonk
