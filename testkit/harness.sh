@@ -93,23 +93,39 @@ e2e_start_audio() {
     E2E_PIDS+=($E2E_PULSE)
     e2e_wait 10 "the sound server" pactl info
     pactl set-sink-volume rec 100%
-    local recording=$ART/recording.wav
+    e2e_record
+}
+
+# e2e_record [passive]: records the null sink "rec" into $ART/recording.wav, or
+# a fresh file when that one exists. Any recorder keeps the sink running; a
+# passive one lets it suspend when nothing plays, as on a quiet desktop.
+e2e_record() {
+    local recording=$ART/recording.wav passive=()
     [[ -e $recording ]] && recording=$ART/recording-$SECONDS.wav
-    parecord -d rec.monitor --latency-msec=10 --file-format=wav --rate=44100 --channels=2 \
-        --format=s16le "$recording" >>"$ART/parecord.log" 2>&1 &
+    [[ ${1:-} == passive ]] && passive=(env PULSE_PROP=node.passive=true)
+    "${passive[@]}" parecord -d rec.monitor --latency-msec=10 --file-format=wav --rate=44100 \
+        --channels=2 --format=s16le "$recording" >>"$ART/parecord.log" 2>&1 &
     E2E_RECORDER=$!
     E2E_PIDS+=($E2E_RECORDER)
     e2e_wait 10 "the recorder's stream at the server" sh -c "pactl list short source-outputs | grep -q ."
 }
 
-# A private session bus and accessibility bus, so the program can be read and
-# driven over AT-SPI (testkit/atspi.py) as a screen reader would.
-e2e_start_accessibility() {
+# A private session bus, once: for the accessibility bus and for PipeWire's
+# session manager, which ends at once without one.
+e2e_start_session_bus() {
+    [[ -z ${E2E_BUS:-} ]] || return 0
     dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$ART/bus.address" \
         >"$ART/dbus.log" 2>&1 &
     E2E_PIDS+=($!)
     e2e_wait 10 "a session bus" test -s "$ART/bus.address"
-    export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$ART/bus.address")
+    E2E_BUS=$(head -n 1 "$ART/bus.address")
+    export DBUS_SESSION_BUS_ADDRESS=$E2E_BUS
+}
+
+# A private session bus and accessibility bus, so the program can be read and
+# driven over AT-SPI (testkit/atspi.py) as a screen reader would.
+e2e_start_accessibility() {
+    e2e_start_session_bus
     /usr/libexec/at-spi-bus-launcher --launch-immediately >"$ART/at-spi.log" 2>&1 &
     E2E_PIDS+=($!)
     e2e_wait 10 "the accessibility bus" \
