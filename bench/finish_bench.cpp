@@ -9,14 +9,23 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QTest>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
+
+// Runs the event loop until done() holds, for five seconds at most.
+template<typename Done> bool waitFor(Done done)
+{
+    const QDeadlineTimer deadline(5000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
 
 // The finish box that only notes how long after the finishing tick it came.
 struct TimedBox final : slonk::FinishBox
@@ -37,7 +46,7 @@ double finishMillis(QElapsedTimer &sinceTick)
     slonk::FrmDrunk window({clock, sound, box, end, keeper});
     const double start = clock.reading;
     window.onStartClick();
-    if (!QTest::qWaitFor([&] { return keeper.cookie().has_value(); }, 5000))
+    if (!waitFor([&] { return keeper.cookie().has_value(); }))
         std::fputs("the stand-in service never answered Inhibit\n", stderr);
     clock.reading = start + 5940.05;
     sinceTick.start();
@@ -50,11 +59,9 @@ void measure(const char *service, const QStringList &arguments, const char *what
     QProcess fake;
     fake.start(QString::fromLocal8Bit(service), arguments);
     const auto ScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
-    if (!QTest::qWaitFor(
-            [&] {
-                return QDBusConnection::sessionBus().interface()->isServiceRegistered(ScreenSaver);
-            },
-            5000))
+    if (!waitFor([&] {
+            return QDBusConnection::sessionBus().interface()->isServiceRegistered(ScreenSaver);
+        }))
         std::fputs("the stand-in service never came up\n", stderr);
     std::vector<double> millis;
     QElapsedTimer sinceTick;
