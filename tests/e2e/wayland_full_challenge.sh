@@ -2,13 +2,16 @@
 # A whole challenge at a hundred times real speed, natively on Wayland (headless
 # weston) with PipeWire, driven and read over AT-SPI as weston offers no seat:
 # START pressed, 99 whole cues on time, 99 "SLONK!" flashes, the finish box
-# read and confirmed, exit 0.
-source "$(dirname "$0")/../../testkit/harness.sh" wayland-full-challenge "${1:?usage: $0 BUILD-FOLDER}"
+# read and confirmed, exit 0. On PulseAudio instead when asked (bench/stress.sh).
+# usage: wayland_full_challenge.sh BUILD-FOLDER [pipewire|pulseaudio]
+server=${2:-pipewire}
+source "$(dirname "$0")/../../testkit/harness.sh" "wayland-full-challenge${2:+-$server}" \
+    "${1:?usage: $0 BUILD-FOLDER [pipewire|pulseaudio]}"
 source "$E2E_KIT/pipewire.sh"
 source "$E2E_KIT/wayland.sh"
 
 e2e_start_weston
-e2e_start_pipewire
+e2e_start_sound "$server"
 e2e_start_accessibility
 e2e_count_flashes
 e2e_stage
