@@ -2,7 +2,10 @@
 bench/run.sh started: start-up, memory, CPU and wake-ups, and cue latency.
 Prints one table row per figure: median and spread (min to max) over runs.
 
-usage: measure.py SLONK BASELINE FIRSTPAINT.so CUE.wav RUNS RUN-SECONDS
+usage: measure.py SLONK BASELINE FIRSTPAINT.so CUE.wav RUNS RUN-SECONDS [PART [LABEL]]
+PART is all (the default), startup (start-up and memory only: on Wayland, where
+no xdotool clicks START) or latency (the cue latency only: on another sound
+server); LABEL follows the name of every figure, as in "(Wayland)".
 """
 import os
 import statistics
@@ -18,10 +21,13 @@ import cues  # noqa: E402  (the cue finder the tests use too)
 TITLE = "100 Vured iv 100 Irizeze"
 slonk, baseline, shim, cue_wav = sys.argv[1:5]
 runs, run_seconds = int(sys.argv[5]), float(sys.argv[6])
+part = sys.argv[7] if len(sys.argv) > 7 else "all"
+label = f" {sys.argv[8]}" if len(sys.argv) > 8 else ""
 rows = []
 
 
 def row(what, values, unit, goal=""):
+    what += label
     values = sorted(values)
     median = statistics.median(values)
     rows.append((what, f"{median:.2f} {unit}", f"{values[0]:.2f} to {values[-1]:.2f}", len(values), goal))
@@ -102,7 +108,7 @@ def startup_and_memory():
                                   ("private", "steady private memory", "MiB", "≤ 1.1 × baseline")):
         ours = row(f"{what}: Slonk", figures["slonk"][key], unit, goal)
         theirs = row(f"{what}: baseline", figures["baseline"][key], unit)
-        rows.append((f"{what}: ratio", f"{ours / theirs:.2f}", "", "", ""))
+        rows.append((f"{what}: ratio{label}", f"{ours / theirs:.2f}", "", "", ""))
 
 
 def xdotool(*args):
@@ -168,7 +174,7 @@ class Recorder(threading.Thread):
         self.join(5)
 
 
-def running_and_latency():
+def running_and_latency(latency_only=False):
     with tempfile.TemporaryDirectory() as folder:
         start_file = os.path.join(folder, "start")
         recorder = Recorder()
@@ -176,16 +182,18 @@ def running_and_latency():
         _, process = launch([slonk], BENCH_START_FILE=start_file)
         window = window_of(TITLE)
         time.sleep(1)
-        cpu, wake, csw = load(process.pid, 20, 4)
-        row("idle before START: CPU", cpu, "% of a core", "near 0")
-        row("idle before START: wake-ups", wake, "/s")
+        if not latency_only:
+            cpu, wake, csw = load(process.pid, 20, 4)
+            row("idle before START: CPU", cpu, "% of a core", "near 0")
+            row("idle before START: wake-ups", wake, "/s")
         xdotool("mousemove", "--window", window, "152", "248", "click", "1")
         started = int(wait_for(start_file)[0])
         time.sleep(0.5)
         cpu, wake, csw = load(process.pid, run_seconds, 6)
-        row("running: CPU", cpu, "% of a core", "≤ 1 %")
-        row("running: wake-ups", wake, "/s", "≤ 20 /s (the tick rate)")
-        row("running: context switches", csw, "/s")
+        if not latency_only:
+            row("running: CPU", cpu, "% of a core", "≤ 1 %")
+            row("running: wake-ups", wake, "/s", "≤ 20 /s (the tick rate)")
+            row("running: context switches", csw, "/s")
         stop(process)
         time.sleep(0.5)
         recorder.stop()
@@ -197,6 +205,8 @@ def running_and_latency():
     latencies = [(onset - (started + 60e9 * k)) / 1e6 for k, onset in enumerate(onsets)]
     if latencies:
         row("cue latency, due to onset at the server", latencies, "ms", "median ≤ 50, worst ≤ 90")
+    if latency_only:
+        return
 
     _, process = launch([baseline, "labels"])
     window_of("baseline")
@@ -208,8 +218,10 @@ def running_and_latency():
     stop(process)
 
 
-startup_and_memory()
-running_and_latency()
+if part in ("all", "startup"):
+    startup_and_memory()
+if part in ("all", "latency"):
+    running_and_latency(latency_only=part == "latency")
 print("| figure | median | spread | runs | goal |")
 print("|---|---|---|---|---|")
 for what, median, spread, count, goal in rows:

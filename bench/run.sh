@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The benchmarks in one command: builds a Release build, then prints the tick
 # costs and one table of start-up, memory, CPU, wake-ups and cue latency
-# against a minimal Qt program, on Xvfb with openbox and a private PulseAudio,
-# and the schedule accuracy of a whole challenge at a hundred times real speed.
+# against a minimal Qt program, on Xvfb with openbox and a private PulseAudio;
+# the cue latency again with PipeWire, and start-up and memory again natively
+# on Wayland (headless weston); and the schedule accuracy of a whole challenge
+# at a hundred times real speed.
 # Figures only: it never fails for a figure. Takes about eight minutes.
 # Usage: bench/run.sh [RUNS] [RUNNING-SECONDS]   (defaults 10 and 180)
 set -euo pipefail
@@ -26,6 +28,25 @@ dbus-run-session -- build-release/bench/finish_bench build-release/testkit/fake_
     e2e_start_audio
     "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/baseline \
         build-release/testkit/firstpaint.so assets/slonk.wav "${1:-10}" "${2:-180}"
+)
+(
+    source testkit/harness.sh bench-pipewire "$here/build-release"
+    source testkit/pipewire.sh
+    e2e_start_x
+    e2e_start_pipewire
+    "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/baseline \
+        build-release/testkit/firstpaint.so assets/slonk.wav "${1:-10}" "${2:-180}" latency \
+        "(PipeWire)"
+)
+(
+    source testkit/harness.sh bench-wayland "$here/build-release"
+    source testkit/pipewire.sh
+    source testkit/wayland.sh
+    e2e_start_weston
+    e2e_start_pipewire
+    "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/baseline \
+        build-release/testkit/firstpaint.so assets/slonk.wav "${1:-10}" "${2:-180}" startup \
+        "(Wayland)"
 )
 echo "Schedule accuracy of a whole challenge at x100 (the end-to-end full challenge):"
 bench/schedule.sh build-release

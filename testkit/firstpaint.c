@@ -1,7 +1,8 @@
 /* Preloaded into a program under measurement; touches nothing else.
- * - The first image the program sends to the X server, its first paint, is
- *   stamped (CLOCK_MONOTONIC, ns) into $BENCH_PAINT_FILE; every paint is
- *   appended to $BENCH_PAINTS_FILE, whose gaps show any stall of the program.
+ * - The first image the program sends to the X server, or on Wayland the first
+ *   commit of a surface with a buffer attached, its first paint, is stamped (CLOCK_MONOTONIC, ns)
+ * into $BENCH_PAINT_FILE; every paint is appended to $BENCH_PAINTS_FILE, whose gaps show any stall
+ * of the program.
  * - The first CLOCK_BOOTTIME reading, which in Slonk is the START instant, is
  *   stamped into $BENCH_START_FILE as "monotonic-ns boottime-ns". */
 #define _GNU_SOURCE
@@ -9,6 +10,7 @@
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 
 typedef struct
@@ -97,6 +99,48 @@ FORWARD("libxcb.so.1", xcb_copy_area,
         (void *c, uint32_t src, uint32_t dst, uint32_t gc, int16_t sx, int16_t sy, int16_t dx,
          int16_t dy, uint16_t w, uint16_t h),
         (c, src, dst, gc, sx, sy, dx, dy, w, h))
+
+/* Every Wayland request goes through this one (libwayland's own variadic
+ * wl_proxy_marshal_flags calls it through the PLT, so a preload sees it). A
+ * surface's commit after an attach of a buffer puts a frame on screen. */
+union wl_argument_any {
+    void *o;
+    uint64_t bits;
+};
+
+static int is_surface(void *proxy)
+{
+    static const char *(*get_class)(void *);
+    if (!get_class)
+        get_class =
+            (const char *(*)(void *))xcb_function("libwayland-client.so.0", "wl_proxy_get_class");
+    const char *name = get_class ? get_class(proxy) : NULL;
+    return name && strcmp(name, "wl_surface") == 0;
+}
+
+void *wl_proxy_marshal_array_flags(void *proxy, uint32_t opcode, const void *interface,
+                                   uint32_t version, uint32_t flags, union wl_argument_any *args)
+{
+    enum
+    {
+        SurfaceAttach = 1,
+        SurfaceCommit = 6
+    };
+    static void *(*real)(void *, uint32_t, const void *, uint32_t, uint32_t,
+                         union wl_argument_any *);
+    static int attached;
+    if (!real)
+        real = (void *(*)(void *, uint32_t, const void *, uint32_t, uint32_t,
+                          union wl_argument_any *))xcb_function("libwayland-client.so.0",
+                                                                "wl_proxy_marshal_array_flags");
+    if ((opcode == SurfaceAttach || opcode == SurfaceCommit) && is_surface(proxy)) {
+        if (opcode == SurfaceAttach && args[0].o)
+            attached = 1;
+        else if (opcode == SurfaceCommit && attached)
+            painted_now();
+    }
+    return real(proxy, opcode, interface, version, flags, args);
+}
 
 int clock_gettime(clockid_t clock, struct timespec *now)
 {

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Whole challenges at a hundred times speed, natively on Wayland, recorded at
+# the sound server, again and again on PipeWire and on PulseAudio: every one
+# must hold 99 whole cues and nothing else. Prints a line a run and a summary;
+# fails if any run falls short. Not in CI: about 65 s a run.
+# Usage: bench/stress.sh [RUNS-PER-SERVER [BUILD-FOLDER [SERVER...]]]
+#        (defaults 20, build, and both pipewire and pulseaudio)
+# Timing-sensitive: run it alone (flock /work/timing.lock bench/stress.sh on a
+# shared machine).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+runs=${1:-20}
+build=$(realpath "${2:-$here/build}")
+servers=("${@:3}")
+[[ ${#servers[@]} -gt 0 ]] || servers=(pipewire pulseaudio)
+[[ -x $build/bin/slonk ]] || { echo "no program in $build: build it first" >&2; exit 2; }
+
+# whole / partial / other sound in a run's recording.
+tally() {
+    /usr/bin/python3 -c '
+import sys
+sys.path.insert(0, sys.argv[1])
+import cues
+rate, channels, bits, recording = cues.read_pcm(sys.argv[2])
+onsets, spans, partial = cues.find_copies(recording, (rate, channels, bits), sys.argv[3])
+edges = [0] + [e for span in spans for e in span] + [len(recording)]
+frame = channels * bits // 8
+cut = [round(t * rate) * frame for t in partial]
+other = sum(1 for a, b in zip(edges[0::2], edges[1::2])
+            if recording[a:b].strip(b"\0") and not any(a <= c < b for c in cut))
+print(len(onsets), len(partial), other)
+' "$here/testkit" "$1" "$2"
+}
+
+failed=0
+declare -A passed
+for server in "${servers[@]}"; do
+    passed[$server]=0
+    for run in $(seq "$runs"); do
+        log=$build/e2e/stress-$server-$run.log
+        verdict=ok
+        bash "$here/tests/e2e/wayland_full_challenge.sh" "$build" "$server" >"$log" 2>&1 || verdict=FAILED
+        art=$build/e2e/wayland-full-challenge-$server
+        read -r whole partial other < <(tally "$art/recording.wav" "$art/app/slonk.wav" 2>/dev/null ||
+            echo "? ? ?")
+        if [[ $verdict == ok && $whole == 99 && $partial == 0 && $other == 0 ]]; then
+            passed[$server]=$((passed[$server] + 1))
+        else
+            failed=1
+            cp -r "$art" "$build/e2e/stress-$server-$run"
+        fi
+        echo "$server run $run: $whole whole cues, $partial partial, $other other sound; $verdict" \
+             "$(grep -o 'gaps .*' "$log" | head -n 1)"
+    done
+done
+for server in "${servers[@]}"; do
+    echo "Summary: $server ${passed[$server]} of $runs runs with 99 whole cues and nothing else"
+done
+exit $failed

@@ -1,0 +1,92 @@
+"""Times the cues at the sound server: records the null sink "rec" in small
+blocks, stamps each block's arrival on CLOCK_MONOTONIC, and maps the onset of
+every copy of the cue onto that clock, late by at most the capture path's own
+small delay. Passive (PULSE_PROP node.passive=true) unless told otherwise, so
+the sink may suspend while nothing plays, as on a quiet desktop.
+
+usage: onset.py CUE.wav COPIES SECONDS [--active]
+Waits at most SECONDS for COPIES copies of the cue, whole or not, then prints
+one line a copy: "whole|partial ONSET-NS". Exits 1 when they do not come.
+"""
+import os
+import subprocess
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import cues  # noqa: E402
+
+RATE, FRAME = 44100, 4
+
+
+class Recorder(threading.Thread):
+    def __init__(self, passive=True):
+        super().__init__(daemon=True)
+        env = dict(os.environ)
+        if passive:
+            env["PULSE_PROP"] = "node.passive=true"
+        self.process = subprocess.Popen(
+            ["parec", "-d", "rec.monitor", "--raw", "--latency-msec=2", f"--rate={RATE}",
+             "--channels=2", "--format=s16le"], stdout=subprocess.PIPE, env=env)
+        self.data, self.blocks = bytearray(), []  # (frames so far, arrival ns)
+        self.lock = threading.Lock()
+
+    def run(self):
+        while True:
+            block = self.process.stdout.read1(1024)
+            if not block:
+                return
+            arrived = time.monotonic_ns()
+            with self.lock:
+                self.data += block
+                self.blocks.append((len(self.data) // FRAME, arrived))
+
+    def time_of(self, frame):
+        """When frame reached the server, from the blocks of the second after
+        it: a block arrives no earlier than its last frame, so the earliest
+        says most."""
+        with self.lock:
+            near = [arrived - (end - frame) * 1e9 / RATE for end, arrived in self.blocks
+                    if frame <= end <= frame + RATE]
+        return min(near)
+
+    def copies(self, cue):
+        """(frame, whole) of every copy so far, in order."""
+        with self.lock:
+            data = bytes(self.data[:len(self.data) // FRAME * FRAME])
+        _, spans, partial = cues.find_copies(data, (RATE, 2, 16), cue)
+        found = [(start // FRAME, True) for start, _ in spans]
+        found += [(round(t * RATE), False) for t in partial]
+        return sorted(found), len(data) // FRAME
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(5)
+        self.join(5)
+
+
+def main():
+    cue, wanted, seconds = sys.argv[1], int(sys.argv[2]), float(sys.argv[3])
+    recorder = Recorder(passive="--active" not in sys.argv[4:])
+    recorder.start()
+    sound = len(cues.cue_sound(cue)[1]) // FRAME
+    deadline = time.monotonic() + seconds
+    try:
+        while True:
+            found, frames = recorder.copies(cue)
+            # A copy is judged once all of it could have arrived.
+            if len(found) >= wanted and frames >= found[wanted - 1][0] + sound + RATE // 10:
+                break
+            if time.monotonic() > deadline:
+                sys.exit(f"expected {wanted} copies of the cue at the server within {seconds:g} s, "
+                         f"heard {len(found)}")
+            time.sleep(0.05)
+        for frame, whole in found[:wanted]:
+            print(f"{'whole' if whole else 'partial'} {recorder.time_of(frame):.0f}")
+    finally:
+        recorder.stop()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,116 @@
+# The Wayland side of the end-to-end harness, sourced after harness.sh: a
+# headless weston that draws (pixman) and can be photographed, the program on
+# it natively, read and driven over AT-SPI since weston offers no seat (no
+# keyboard, no pointer), and its "SLONK!" flashes counted from the alert's
+# showing events. Sound comes from testkit/pipewire.sh or harness.sh.
+
+E2E_WESTON_BACKGROUND='#204060'
+E2E_ENV=()
+
+# e2e_start_weston [nested]: weston on a private socket; the program then finds
+# only Wayland. Headless it has no seat at all; nested, in a window on the
+# harness's X server (e2e_start_x first), X's pointer becomes its seat, so
+# xdotool can click what Qt draws (e2e_weston_click).
+e2e_start_weston() {
+    export XDG_RUNTIME_DIR=$ART/runtime
+    # The output must not sleep (idle-time 0), or frame callbacks and shots
+    # hang; --debug lets weston-screenshooter in. kiosk-shell never shows a
+    # fixed-size window: the desktop shell it is.
+    cat >"$ART/weston.ini" <<INI
+[core]
+idle-time=0
+[shell]
+panel-position=none
+locking=false
+background-color=0xff${E2E_WESTON_BACKGROUND#\#}
+INI
+    local backend=headless-backend.so
+    E2E_WESTON_SIZE=(1024 768)
+    if [[ ${1:-} == nested ]]; then
+        # Small enough for its window, framed by openbox, to fit on the X screen.
+        backend=x11-backend.so
+        E2E_WESTON_SIZE=(960 700)
+    fi
+    weston --backend=$backend --use-pixman --debug --idle-time=0 --width=${E2E_WESTON_SIZE[0]} \
+        --height=${E2E_WESTON_SIZE[1]} \
+        -c "$ART/weston.ini" --socket=wayland-e2e --log="$ART/weston.log" >"$ART/weston.out" 2>&1 &
+    E2E_WESTON=$!
+    E2E_PIDS+=($E2E_WESTON)
+    e2e_wait 10 "weston's socket" test -S "$XDG_RUNTIME_DIR/wayland-e2e"
+    export WAYLAND_DISPLAY=wayland-e2e
+    E2E_X_DISPLAY=${DISPLAY:-}
+    unset DISPLAY QT_QPA_PLATFORM
+    # The shell is up once it has painted its background.
+    e2e_wait 20 "weston's desktop, painted" e2e_weston_shows_background
+    if [[ $backend == x11-backend.so ]]; then
+        E2E_WESTON_WINDOW=$(DISPLAY=$E2E_X_DISPLAY xdotool search --class '^Weston Compositor$' | head -n 1)
+        [[ -n $E2E_WESTON_WINDOW ]] || e2e_fail "expected weston's window on X, saw none"
+        e2e_weston_pointer_away
+    fi
+}
+
+# e2e_weston_click X Y: a click at that point of weston's output (nested only).
+e2e_weston_click() {
+    DISPLAY=$E2E_X_DISPLAY xdotool mousemove --window "$E2E_WESTON_WINDOW" "$1" "$2" click 1
+    e2e_weston_pointer_away
+}
+
+# The pointer to the top left corner of weston's output, off the window.
+e2e_weston_pointer_away() {
+    DISPLAY=$E2E_X_DISPLAY xdotool mousemove --window "$E2E_WESTON_WINDOW" 0 0
+}
+
+e2e_weston_shows_background() {
+    e2e_weston_shot desktop &&
+        [[ $(convert "$ART/desktop.png" -alpha off -format '%[pixel:p{0,0}]' info:) == \
+            "srgb(32,64,96)" ]]
+}
+
+# e2e_weston_shot NAME: the whole output into $ART/NAME.png. A hung
+# screenshooter spins a core: it always runs under timeout.
+e2e_weston_shot() {
+    local folder=$ART/shooter
+    rm -rf "$folder" && mkdir -p "$folder"
+    (cd "$folder" && timeout 5 weston-screenshooter) >>"$ART/screenshooter.log" 2>&1 || return 1
+    local shot
+    shot=$(ls "$folder"/wayland-screenshot-*.png 2>/dev/null | head -n 1)
+    [[ -n $shot ]] && mv "$shot" "$ART/$1.png"
+}
+
+# e2e_window_box SHOT: the geometry (WxH+X+Y) of the largest thing on the
+# desktop in a shot: the window with Qt's decorations around it (a cursor
+# nested weston leaves on its output is a thing apart).
+e2e_window_box() {
+    convert "$ART/$1" -alpha off -fill black -opaque "$E2E_WESTON_BACKGROUND" -fill white \
+        +opaque black -define connected-components:verbose=true -connected-components 8 null: |
+        awk '$NF ~ /255,255,255/ {print $4, $2}' | sort -rn | awk 'NR == 1 {print $2}'
+}
+
+# e2e_count_flashes: starts counting the "SLONK!" alert's appearances over
+# AT-SPI; before the program starts, so that it knows someone listens.
+e2e_count_flashes() {
+    rm -f "$ART/flashes"
+    "$PYTHON" "$E2E_KIT/atspi_events.py" "SLONK!" "$ART/flashes" 2>"$ART/flashes.err" &
+    E2E_FLASH_COUNTER=$!
+    E2E_PIDS+=($E2E_FLASH_COUNTER)
+    e2e_wait 10 "the flash counter listening" test -s "$ART/flashes"
+}
+
+# The flashes counted so far.
+e2e_flashes() {
+    cat "$ART/flashes"
+}
+
+# e2e_launch_wayland [FAKETIME-RATE]: starts the staged program (under
+# libfaketime when a rate is given) on weston and waits until it is on the
+# accessibility bus with its window. Needs e2e_start_accessibility.
+e2e_launch_wayland() {
+    # E2E_ENV: variables for the program alone, not for timeout or faketime.
+    local command=(env "${E2E_ENV[@]}" "$ART/app/slonk")
+    [[ $# -gt 0 ]] && command=(faketime -f "$1" "${command[@]}")
+    # timeout stays outside faketime, or its own clock is sped up too.
+    timeout "${E2E_TIMEOUT:-300}" "${command[@]}" >"$ART/slonk.log" 2>&1 &
+    APP_PID=$!
+    e2e_atspi wait-app 20
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "expected the program running, it ended: $(tail -n 1 "$ART/slonk.log")"
+}
