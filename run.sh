@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # Installs what is missing, builds Slonk and starts it.
 set -euo pipefail
 cd "$(dirname "$0")"

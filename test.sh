@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # Installs what is missing, then builds and runs every test: once with warnings
 # as errors, once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail

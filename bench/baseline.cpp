@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
 // The yardstick: a minimal Qt Widgets program with one empty window of the
 // same size as ours. With "labels", a 50 ms timer sets four labels, the least a
 // ticking display could do.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
 // Time from the finishing tick to the finish box, with the real screensaver
 // keeper talking to a stand-in desktop service on a private session bus, once
 // answering at once and once answering the release late. Offscreen; the box

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # One whole challenge in real time (99 minutes; not for CI) under Xvfb with the
 # sound recorded, sampling the program's memory, CPU time and open files every
 # minute into build/e2e/long-run/samples.csv. Prints the cues heard and how

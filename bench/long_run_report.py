@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+
 """The long run's figures: memory, CPU and open files over the running minutes
 and at the finish, and the cues heard in the recording.
 

@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+
 """Measures Slonk against the baseline on the X and sound servers that
 bench/run.sh started: start-up, memory, CPU and wake-ups, and cue latency.
 Prints one table row per figure: median and spread (min to max) over runs.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The benchmarks in one command: builds a Release build, then prints the tick
 # costs and one table of start-up, memory, CPU, wake-ups and cue latency
 # against a minimal Qt program, on Xvfb with openbox and a private PulseAudio;

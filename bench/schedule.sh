@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # How closely a whole challenge at a hundred times real speed keeps to its
 # schedule, heard at the sound server: prints the cue finder's line. Figures
 # only, on the end-to-end rig. Usage: bench/schedule.sh BUILD-FOLDER

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # Whole challenges at a hundred times speed, natively on Wayland, recorded at
 # the sound server, again and again on PipeWire and on PulseAudio: every one
 # must hold 99 whole cues and nothing else. Prints a line a run and a summary;

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
 // Cost of one tickChallenge call, the work the engine does twenty times a
 // second: median and spread of several timed batches, in nanoseconds.
 #include "challenge.h"

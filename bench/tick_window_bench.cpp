@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
 // Cost of one whole onTickTimer: the engine, the six label texts and, as a
 // separate figure, the repaint that follows, offscreen. Median and spread over
 // batches, in microseconds.

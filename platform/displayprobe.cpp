@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
 #include "displayprobe.h"
 
 #include <cstdlib>

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # Installs the Debian packages Slonk needs that are missing; fast when none is.
 # Usage: scripts/deps.sh build|test
 set -euo pipefail

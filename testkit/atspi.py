@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+
 """Reads and drives Slonk through the accessibility tree (AT-SPI), as a screen
 reader or a person with assistive technology would: on X11 and on Wayland,
 where no other way in exists.

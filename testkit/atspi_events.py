@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+
 """Counts how often an accessible of Slonk appears: its object:state-changed:
 showing events with the state set. The "SLONK!" alert appears once a cue, and
 at a hundred times speed for about 6 ms, too briefly for any screenshot.

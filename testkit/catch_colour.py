@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+
 """Catches a short-lived colour on screen: polls a region of a window about
 every millisecond (a flash at x100 speed lasts only 6 real ms, far too short
 for a screenshot tool) and saves the first frame holding enough pixels of it.

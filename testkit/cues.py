@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+
 """Finds the copies of a cue in a recording of the sound server's output.
 
 The null sink runs at the cue's own format and full volume, so every sample the

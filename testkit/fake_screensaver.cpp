@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
 // A stand-in for the desktop's screensaver service on a private session bus:
 // it answers Inhibit and UnInhibit as the real one does, and tells the test
 // every call it got. With --slow-release MS it takes that long to answer

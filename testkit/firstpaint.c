@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
 /* Preloaded into a program under measurement; touches nothing else.
  * - The first image the program sends to the X server, or on Wayland the first
  *   commit of a surface with a buffer attached, its first paint, is stamped (CLOCK_MONOTONIC, ns)

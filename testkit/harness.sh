@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The end-to-end harness, sourced by each scenario and by the benchmarks: its own X server with a
 # window manager, its own sound server recording what is played, the program
 # staged as a user gets it, and cleanup of everything it started by process id.

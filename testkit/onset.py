@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+
 """Times the cues at the sound server: records the null sink "rec" in small
 blocks, stamps each block's arrival on CLOCK_MONOTONIC, and maps the onset of
 every copy of the cue onto that clock, late by at most the capture path's own

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # A private PipeWire for the end-to-end tests and benchmarks, sourced after
 # harness.sh: the graph clock at the cue's rate (else every cue is resampled and
 # no copy matches bit for bit), wireplumber as the session manager (without it

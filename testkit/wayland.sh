@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The Wayland side of the end-to-end harness, sourced after harness.sh: a
 # headless weston that draws (pixman) and can be photographed, the program on
 # it natively, read and driven over AT-SPI since weston offers no seat (no

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
 // Draws our own clock icon (PNG sizes and a scalable SVG) and the finish
 // smiley (1x and 2x) into the assets folder given as the only argument.
 #include <QDir>

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # Regenerates every asset from scratch: the clock icon and the smiley (drawn by
 # draw-images with Qt), the cue slonk.wav and the built-in default cue (sox).
 # Usage: tools/make-assets.sh [BUILD-FOLDER]   (default: build)

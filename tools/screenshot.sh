@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # Takes a screenshot of the real window, frame included, under Xvfb with the
 # openbox window manager (the end-to-end harness's servers).
 # Usage: tools/screenshot.sh OUT.png [BUILD-FOLDER]

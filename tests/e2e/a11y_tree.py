@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+
 """Reads Slonk's window through the accessibility tree (AT-SPI), as a screen
 reader does, and checks what it says: names, descriptions, the values' texts.
 

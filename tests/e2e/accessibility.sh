@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # A screen reader's view: the accessibility tree over AT-SPI on a private
 # session bus names every control, and reads the six values with their
 # headings, before START and while the challenge runs.

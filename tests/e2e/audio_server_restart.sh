@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The sound server dies mid-challenge and comes back: the program neither
 # crashes nor stalls, its flashes go on, and it ends with exit code 0.
 source "$(dirname "$0")/../../testkit/harness.sh" audio-server-restart "${1:?usage: $0 BUILD-FOLDER}"

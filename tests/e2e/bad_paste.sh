@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # Pastes through the clipboard (Ctrl+V, Shift+Insert) and the primary selection
 # (middle click) leave nothing but digits, at most nine, in the volume box.
 source "$(dirname "$0")/../../testkit/harness.sh" bad-paste "${1:?usage: $0 BUILD-FOLDER}"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
 // Plays cues through the program's own cue sound while the thread that asks
 // for them is held busy for a second during each one, as a slow compositor, a
 // screen reader or a challenge at a hundred times speed can hold the window's

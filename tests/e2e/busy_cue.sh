@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # A cue plays whole and on time while the thread that asks for it is held busy
 # for a second, at every moment of the cue: before the sound is loaded, as its
 # stream opens, while it plays. Real time, on the real sound server.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The command line and the display, as a packager's build machine, a terminal
 # over ssh and a desktop meet them: --help and --version with no display at
 # all, an unknown option, every way of having no display (one line, exit 1,

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # A whole challenge at a hundred times real speed, driven as a person would:
 # the volume typed in, START clicked, every cue heard on time, the flash seen,
 # the finish box and the window read to the letter, the smiley shown, exit 0.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The .deb as a user installs it: every file where the install rules put it,
 # lintian, the validators and man satisfied, and the installed program playing
 # its own sound from the data folder, then the user's own from $XDG_DATA_HOME.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The keyboard alone on a real display: digits typed with no click go into the
 # volume box, Ctrl+H erases like Backspace and Ctrl+Backspace does nothing,
 # Tab moves to START, and Space or Enter presses it.

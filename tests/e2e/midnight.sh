@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # A challenge started at 23:59:30 local time runs across midnight with its cues
 # a minute apart, no extra one and none missing.
 source "$(dirname "$0")/../../testkit/harness.sh" midnight "${1:?usage: $0 BUILD-FOLDER}"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # Without slonk.wav beside the program, every cue plays the built-in default
 # cue and the flash still shows; closing the window ends with exit code 0.
 source "$(dirname "$0")/../../testkit/harness.sh" missing-sound "${1:?usage: $0 BUILD-FOLDER}"

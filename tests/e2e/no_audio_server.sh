@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # With no sound server to play to, a whole challenge still runs, flashes,
 # finishes and exits with code 0. Nothing is heard, so time may run twice as
 # fast as where cues are heard (a flash still lasts 3 ms): the finish comes

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # slonk.wav goes bad while a challenge runs: emptied, truncated, 24-bit, not a
 # WAV, a folder, unreadable, 100 MB. Each bad cue plays the built-in default
 # cue, the good file plays again once it is back, and the user interface never

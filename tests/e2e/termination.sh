@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # However the program is told to stop, it stops promptly and leaves nothing
 # running: SIGTERM and SIGINT mid-challenge (exit code 0), the finish box closed
 # by its title bar's close (exit code 0), the X server killed under it.

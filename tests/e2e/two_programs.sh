@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # Two programs at once each run their own challenge: both cue, both flash,
 # neither disturbs the other, both end with exit code 0. The second plays a
 # cue of its own, so the recording tells whose cue is whose.

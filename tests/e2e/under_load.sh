@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The whole end-to-end suite, again and again, while a busy loop keeps one of
 # the two cores fully loaded at the same priority: a scenario that depends on
 # a quiet machine fails here. Not part of CI (it takes RUNS × 5 minutes).

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The compositor dies under a running challenge: the program ends promptly.
 source "$(dirname "$0")/../../testkit/harness.sh" wayland-compositor-killed "${1:?usage: $0 BUILD-FOLDER}"
 source "$E2E_KIT/wayland.sh"

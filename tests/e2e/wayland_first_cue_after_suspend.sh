@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The first cue in real time after the sink has idled into suspend, on Wayland
 # with PipeWire: recorded passively, so nothing keeps the sink awake, it comes
 # within the latency goal (due instant to onset at the server, 90 ms at worst)

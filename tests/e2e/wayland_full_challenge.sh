@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # A whole challenge at a hundred times real speed, natively on Wayland (headless
 # weston) with PipeWire, driven and read over AT-SPI as weston offers no seat:
 # START pressed, 99 whole cues on time, 99 "SLONK!" flashes, the finish box

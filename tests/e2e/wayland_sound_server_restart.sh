@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # PipeWire dies mid-challenge and is started again at once, as a desktop's
 # session does, on Wayland in real time: the program neither crashes nor
 # stalls, its flashes go on, its cues return, and it ends with exit code 0.

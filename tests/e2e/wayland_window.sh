@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # The window, natively on Wayland: its exact title, its app id (the desktop
 # file's), its fixed size before and after START as the protocol says it and
 # as weston shows it, with Qt's own decorations, and their close button ending

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
 // libFuzzer target: any clock readings (NaN, infinities, denormals, huge or
 // negative values, as raw bits) and any volume bytes go through the engine;
 // every text that comes out must be well formed.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
 # Builds the engine's fuzz target with clang (libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs it for a bounded time from a small seed
 # corpus of the design's examples. Usage: run.sh OUT-FOLDER SECONDS
