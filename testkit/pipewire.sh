@@ -17,7 +17,9 @@ e2e_start_pipewire() {
     e2e_start_session_bus
     export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
     rm -f "$XDG_RUNTIME_DIR/pipewire-0" "$XDG_RUNTIME_DIR/pulse/native"
-    pipewire >>"$ART/pipewire.log" 2>&1 &
+    # At info level it logs each node's latency and every XRun (a graph cycle
+    # missed), which tell a glitch of the graph from a stream run dry.
+    PIPEWIRE_DEBUG=3 pipewire >>"$ART/pipewire.log" 2>&1 &
     E2E_PIPEWIRE=$!
     E2E_PIDS+=($E2E_PIPEWIRE)
     e2e_wait 10 "PipeWire's socket" test -S "$XDG_RUNTIME_DIR/pipewire-0"
