@@ -105,7 +105,8 @@ e2e_record() {
     local recording=$ART/recording.wav passive=()
     [[ -e $recording ]] && recording=$ART/recording-$SECONDS.wav
     [[ ${1:-} == passive ]] && passive=(env PULSE_PROP=node.passive=true)
-    "${passive[@]}" parecord -d rec.monitor --latency-msec=10 --file-format=wav --rate=44100 \
+    "${passive[@]}" parecord -d rec.monitor --latency-msec="${E2E_RECORD_LATENCY_MS:-10}" \
+        --file-format=wav --rate=44100 \
         --channels=2 --format=s16le "$recording" >>"$ART/parecord.log" 2>&1 &
     E2E_RECORDER=$!
     E2E_PIDS+=($E2E_RECORDER)

@@ -33,7 +33,11 @@ e2e_start_pipewire() {
     pactl load-module module-null-sink sink_name=rec rate=44100 channels=2 format=s16le >/dev/null
     e2e_wait 10 "the null sink as the default" sh -c '[ "$(pactl get-default-sink)" = rec ]'
     pactl set-sink-volume rec 100%
-    e2e_record "$@"
+    # PipeWire runs its whole graph at the smallest latency any stream asks
+    # for: a 10 ms recorder would make it a 256-frame cycle, which a loaded
+    # machine without real-time scheduling sometimes misses, dropping one
+    # cycle from the middle of a cue. 40 ms keeps the desktop's usual 1024.
+    E2E_RECORD_LATENCY_MS=40 e2e_record "$@"
 }
 
 # Kills the three PipeWire processes and the recorder at once, as a crash would.
