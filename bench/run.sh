@@ -10,6 +10,7 @@
 # Figures only: it never fails for a figure. Takes about eight minutes.
 # Usage: bench/run.sh [RUNS] [RUNNING-SECONDS]   (defaults 10 and 180)
 set -euo pipefail
+runs=${1:-10} running_seconds=${2:-180}
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 scripts/deps.sh test
@@ -24,21 +25,24 @@ build-release/bench/tick_window_bench 2>/dev/null
 dbus-run-session -- build-release/bench/finish_bench build-release/testkit/fake_screensaver \
     2>/dev/null
 
+# measure [WHAT LABEL]: bench/measure.py on the rig the enclosing block started.
+measure() {
+    "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/baseline \
+        build-release/testkit/firstpaint.so assets/slonk.wav "$runs" "$running_seconds" "$@"
+}
+
 (
     source testkit/harness.sh bench "$here/build-release"
     e2e_start_x
     e2e_start_audio
-    "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/baseline \
-        build-release/testkit/firstpaint.so assets/slonk.wav "${1:-10}" "${2:-180}"
+    measure
 )
 (
     source testkit/harness.sh bench-pipewire "$here/build-release"
     source testkit/pipewire.sh
     e2e_start_x
     e2e_start_pipewire
-    "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/baseline \
-        build-release/testkit/firstpaint.so assets/slonk.wav "${1:-10}" "${2:-180}" latency \
-        "(PipeWire)"
+    measure latency "(PipeWire)"
 )
 (
     source testkit/harness.sh bench-wayland "$here/build-release"
@@ -46,9 +50,7 @@ dbus-run-session -- build-release/bench/finish_bench build-release/testkit/fake_
     source testkit/wayland.sh
     e2e_start_weston
     e2e_start_pipewire
-    "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/baseline \
-        build-release/testkit/firstpaint.so assets/slonk.wav "${1:-10}" "${2:-180}" startup \
-        "(Wayland)"
+    measure startup "(Wayland)"
 )
 echo "Schedule accuracy of a whole challenge at x100 (the end-to-end full challenge):"
 bench/schedule.sh build-release

@@ -7,8 +7,7 @@
 # fails if any run falls short. Not in CI: about 65 s a run.
 # Usage: bench/stress.sh [RUNS-PER-SERVER [BUILD-FOLDER [SERVER...]]]
 #        (defaults 20, build, and both pipewire and pulseaudio)
-# Timing-sensitive: run it alone (flock /work/timing.lock bench/stress.sh on a
-# shared machine).
+# Timing-sensitive: run nothing else that is timed beside it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-20}
