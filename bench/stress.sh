@@ -15,6 +15,7 @@ build=$(realpath "${2:-$here/build}")
 servers=("${@:3}")
 [[ ${#servers[@]} -gt 0 ]] || servers=(pipewire pulseaudio)
 [[ -x $build/bin/slonk ]] || { echo "no program in $build: build it first" >&2; exit 2; }
+mkdir -p "$build/e2e"
 
 # whole / partial / other sound in a run's recording.
 tally() {

@@ -4,9 +4,11 @@
 #include "frmdrunk.h"
 
 #include "design.h"
+#include "fixedframe.h"
 #include "fonts.h"
 
 #include <QAccessibleWidget>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -98,6 +100,8 @@ void FrmDrunk::setupWindow()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(design::px(design::ClientWidth), design::px(design::ClientHeight));
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        new FixedFrame(this); // owned by the window
     QIcon icon;
     for (const int size : {SLONK_ICON_SIZES})
         icon.addFile(QStringLiteral(":/slonk/icons/slonk-%1.png").arg(size), QSize(size, size));
