@@ -342,6 +342,11 @@ def main():
     print()
     print(f"Spans: idle {IDLE:.0f} s from {SETTLE:.0f} s after the window mapped, counting "
           f"{COUNTING:.0f} s from 2 s after the start.")
+    print("Counting starts with a click on the start button (Slonk, GNOME Clocks: one "
+          "30-minute timer set through GLib's keyfile settings) or on the page (the tab); "
+          "KTeaTime counts from its command line (--time 1800), and its idle figures come "
+          "from a launch of its own without it. Each launch has a fresh configuration "
+          "folder; the tab a fresh profile.")
     print("Share of the CPU while counting taken by Mesa's software GL rasteriser (llvmpipe), "
           "median: " + ", ".join(f"{p.title} {statistics.median(notes[p.key]):.0f} %"
                                  for p in PEERS) + ".")
