@@ -12,11 +12,12 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev
 # The end-to-end tests run the real program on an X server with a window
 # manager and a sound server, with time sped up; they read it over AT-SPI on a
 # private session bus, and build, check (lintian, man) and install its package.
-# The same natively on Wayland (weston) with PipeWire.
+# The same natively on Wayland (weston) with PipeWire. libxcb-damage0-dev: the
+# benchmarks' X watcher counts repaints.
 test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
                pulseaudio-utils faketime python3 dbus at-spi2-core python3-pyatspi
                desktop-file-utils appstream dpkg-dev lintian man-db clang libclang-rt-14-dev
-               weston pipewire pipewire-pulse wireplumber pipewire-bin)
+               weston pipewire pipewire-pulse wireplumber pipewire-bin libxcb-damage0-dev)
 
 case "${1:-}" in
     build) wanted=("${build_packages[@]}") ;;
