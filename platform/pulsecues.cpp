@@ -17,6 +17,8 @@ namespace {
 // shorter and easier to miss on a loaded machine, and gain nothing, since a
 // cue starts at the next cycle whatever it asked for.
 constexpr pa_usec_t BufferUs = 100'000;
+// Silence written after every cue.
+constexpr pa_usec_t TailUs = 300'000;
 
 class Lock
 {
@@ -160,12 +162,19 @@ void PulseCues::dropPrepared()
     prepared_ = nullptr;
 }
 
+// With the lock held: whether the prepared stream can play a cue of this
+// format. It is gone with its server, which the context reports first.
+bool PulseCues::preparedFor(const CueSamples &format) const
+{
+    return prepared_ && sameFormat(format, preparedFormat_) && context_ &&
+           pa_context_get_state(context_) == PA_CONTEXT_READY &&
+           pa_stream_get_state(prepared_) == PA_STREAM_READY;
+}
+
 void PulseCues::prepare(const CueSamples &format)
 {
     Lock lock(loop_);
-    if (prepared_ && sameFormat(format, preparedFormat_) && context_ &&
-        pa_context_get_state(context_) == PA_CONTEXT_READY &&
-        pa_stream_get_state(prepared_) == PA_STREAM_READY)
+    if (preparedFor(format))
         return;
     dropPrepared();
     if (!connect())
@@ -176,12 +185,10 @@ void PulseCues::prepare(const CueSamples &format)
 
 void PulseCues::play(const CueSamples &cue)
 {
+    const pa_sample_spec spec = sampleSpec(cue);
     Lock lock(loop_);
     pa_stream *stream = nullptr;
-    // A prepared stream is gone with its server: the context says so first.
-    if (prepared_ && sameFormat(cue, preparedFormat_) && context_ &&
-        pa_context_get_state(context_) == PA_CONTEXT_READY &&
-        pa_stream_get_state(prepared_) == PA_STREAM_READY) {
+    if (preparedFor(cue)) {
         stream = prepared_;
         prepared_ = nullptr;
     } else {
@@ -191,19 +198,26 @@ void PulseCues::play(const CueSamples &cue)
     }
     playing_.insert(stream);
     pa_stream_set_state_callback(stream, playingStateChanged, this);
+    pa_stream_set_underflow_callback(stream, playedOut, this);
     // The whole cue at once: the server takes up to 4 MiB, more than any cue
-    // (wavcheck.h), so nothing here has to keep up with the playing.
+    // (wavcheck.h), so nothing here has to keep up with the playing. The
+    // silence after it is what a sink may still hold when the stream goes.
+    const QByteArray silence(static_cast<qsizetype>(pa_usec_to_bytes(TailUs, &spec)),
+                             cue.bits == 8 ? '\x80' : '\0');
     if (pa_stream_write(stream, cue.data.constData(), static_cast<size_t>(cue.data.size()), nullptr,
+                        0, PA_SEEK_RELATIVE) < 0 ||
+        pa_stream_write(stream, silence.constData(), static_cast<size_t>(silence.size()), nullptr,
                         0, PA_SEEK_RELATIVE) < 0) {
         finish(stream);
         return;
     }
     dropOperation(pa_stream_cork(stream, 0, nullptr, nullptr));
-    dropOperation(pa_stream_drain(stream, streamDrained, this));
 }
 
-// On libpulse's thread, once the server has played the whole cue.
-void PulseCues::streamDrained(pa_stream *stream, int, void *self)
+// On libpulse's thread, once the server has run out of the cue: it has all
+// been played. (Not a drain: its answer comes only after the whole cue, and
+// under a sped-up clock libpulse gives up waiting for it before then.)
+void PulseCues::playedOut(pa_stream *stream, void *self)
 {
     static_cast<PulseCues *>(self)->finish(stream);
 }
@@ -221,6 +235,7 @@ void PulseCues::finish(pa_stream *stream)
     if (playing_.erase(stream) == 0)
         return;
     pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_underflow_callback(stream, nullptr, nullptr);
     pa_stream_disconnect(stream);
     pa_stream_unref(stream);
 }

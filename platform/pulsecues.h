@@ -20,8 +20,9 @@ namespace slonk {
 // only once its session manager has linked the new stream to the sink, 20 to
 // 40 ms after asking. So the stream for the next cue is opened ahead, corked,
 // and a cue only has to fill it and let it go. Every cue is written to the
-// server whole at once and let go of only when the server has played it out:
-// nothing on this side has to keep feeding it, and no tail is cut off.
+// server whole at once, with silence after it, and let go of only when the
+// server has played it out: nothing on this side has to keep feeding it, and
+// no tail is cut off.
 //
 // Not thread-safe: one thread calls everything; the server's replies are
 // handled on a thread of libpulse's own.
@@ -45,8 +46,9 @@ private:
     bool connect();
     void disconnect();
     pa_stream *openStream(const CueSamples &format);
+    bool preparedFor(const CueSamples &format) const;
     void dropPrepared();
-    static void streamDrained(pa_stream *stream, int success, void *self);
+    static void playedOut(pa_stream *stream, void *self);
     static void playingStateChanged(pa_stream *stream, void *self);
     void finish(pa_stream *stream);
 
