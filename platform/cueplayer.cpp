@@ -54,23 +54,25 @@ void CuePlayer::play()
 void CuePlayer::playNow()
 {
     const CueSamples cue = readCueSamples(cueFile_());
-    if (cue.data.isEmpty())
-        return;
-    if (!pulse_)
-        pulse_ = std::make_unique<PulseCues>();
-    pulse_->play(cue);
-    pulse_->prepare(cue);
+    if (!cue.data.isEmpty())
+        pulse().play(cue);
 }
 
 void CuePlayer::prepareNext()
 {
-    if (pulse_)
-        return; // a cue came first and prepared the next itself
     const CueSamples cue = readCueSamples(cueFile_());
-    if (cue.data.isEmpty())
-        return;
-    pulse_ = std::make_unique<PulseCues>();
-    pulse_->prepare(cue);
+    if (!cue.data.isEmpty())
+        pulse().prepare(cue);
+}
+
+PulseCues &CuePlayer::pulse()
+{
+    if (!pulse_)
+        pulse_ = std::make_unique<PulseCues>([this] {
+            QMetaObject::invokeMethod(
+                worker_.get(), [this] { prepareNext(); }, Qt::QueuedConnection);
+        });
+    return *pulse_;
 }
 
 } // namespace slonk

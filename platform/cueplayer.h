@@ -17,9 +17,9 @@ class PulseCues;
 // waiting for the sound server ever holds up the window's thread, however
 // slow either is. The thread is made once and only plays sounds.
 //
-// Right after each cue, and once shortly after start-up, the thread opens the
-// stream for the next one (pulsecues.h), so a cue has only to be read and
-// written when it is due.
+// Once each cue has played out, and once shortly after start-up, the thread
+// opens the stream for the next one (pulsecues.h), so a cue has only to be
+// read and written when it is due.
 class CuePlayer final
 {
 public:
@@ -37,6 +37,7 @@ public:
 private:
     void playNow();
     void prepareNext();
+    PulseCues &pulse();
 
     std::function<QString()> cueFile_;
     QThread thread_;

@@ -7,6 +7,7 @@
 #include <pulse/error.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
+#include <utility>
 
 namespace slonk {
 namespace {
@@ -61,7 +62,8 @@ void dropOperation(pa_operation *operation)
 
 } // namespace
 
-PulseCues::PulseCues() : loop_(pa_threaded_mainloop_new())
+PulseCues::PulseCues(std::function<void()> playedOut)
+    : playedOut_(std::move(playedOut)), loop_(pa_threaded_mainloop_new())
 {
     pa_threaded_mainloop_start(loop_);
 }
@@ -219,7 +221,9 @@ void PulseCues::play(const CueSamples &cue)
 // under a sped-up clock libpulse gives up waiting for it before then.)
 void PulseCues::playedOut(pa_stream *stream, void *self)
 {
-    static_cast<PulseCues *>(self)->finish(stream);
+    auto *cues = static_cast<PulseCues *>(self);
+    cues->finish(stream);
+    cues->playedOut_();
 }
 
 // On libpulse's thread: a playing stream failed or was ended by the server.

@@ -5,6 +5,7 @@
 
 #include "wavcheck.h"
 
+#include <functional>
 #include <set>
 
 struct pa_context;
@@ -19,7 +20,9 @@ namespace slonk {
 // Opening a stream is most of a cue's delay: on PipeWire the server answers
 // only once its session manager has linked the new stream to the sink, 20 to
 // 40 ms after asking. So the stream for the next cue is opened ahead, corked,
-// and a cue only has to fill it and let it go. Every cue is written to the
+// and a cue only has to fill it and let it go. (Best opened once the cue
+// before has played out: linking a stream reshapes PipeWire's graph, which a
+// loaded machine may pay for with a lost cycle of the sound playing.) Every cue is written to the
 // server whole at once, with silence after it, and let go of only when the
 // server has played it out: nothing on this side has to keep feeding it, and
 // no tail is cut off.
@@ -29,7 +32,8 @@ namespace slonk {
 class PulseCues final
 {
 public:
-    PulseCues();
+    // playedOut is called on libpulse's thread each time a cue has played out.
+    explicit PulseCues(std::function<void()> playedOut);
     ~PulseCues(); // cuts short what still plays
     PulseCues(const PulseCues &) = delete;
     PulseCues &operator=(const PulseCues &) = delete;
@@ -52,6 +56,7 @@ private:
     static void playingStateChanged(pa_stream *stream, void *self);
     void finish(pa_stream *stream);
 
+    std::function<void()> playedOut_;
     pa_threaded_mainloop *loop_;
     pa_context *context_ = nullptr;
     pa_stream *prepared_ = nullptr;
