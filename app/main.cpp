@@ -68,7 +68,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("app.slonk.Slonk"));
 
     slonk::BootClock clock;
-    slonk::EffectCueSound cueSound(slonk::applicationDirectory());
+    slonk::StreamCueSound cueSound(slonk::applicationDirectory());
     slonk::MessageFinishBox finishBox;
     slonk::EventLoopEnd programEnd;
     slonk::ScreenSaverKeeper screenKeeper; // let go of when the program ends

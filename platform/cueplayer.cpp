@@ -3,59 +3,76 @@
 
 #include "cueplayer.h"
 
-#include <QCoreApplication>
-#include <QSoundEffect>
+#include "pulsecues.h"
+#include "wavcheck.h"
+
+#include <QTimer>
+#include <chrono>
 
 namespace slonk {
-
 namespace {
 
-// A fresh effect a cue: a reused one goes silent after a few plays. It frees
-// itself once it has played out or failed.
-void startEffect(QObject *parent, const QUrl &source)
-{
-    auto *effect = new QSoundEffect(parent);
-    QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
-        if (!effect->isPlaying())
-            effect->deleteLater();
-    });
-    QObject::connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
-        if (effect->status() == QSoundEffect::Error)
-            effect->deleteLater();
-    });
-    effect->setSource(source);
-    effect->play();
-}
+// The first stream is opened this long after start-up, out of the way of the
+// window's first paint; a challenge started sooner opens its first at its cue.
+constexpr std::chrono::milliseconds FirstPrepareDelay{1000};
 
 } // namespace
 
-CuePlayer::CuePlayer() : effects_(std::make_unique<QObject>())
+CuePlayer::CuePlayer(std::function<QString()> cueFile)
+    : cueFile_(std::move(cueFile)), worker_(std::make_unique<QObject>())
 {
     thread_.setObjectName(QStringLiteral("slonk cues"));
-    effects_->moveToThread(&thread_);
+    worker_->moveToThread(&thread_);
     thread_.start();
+    QMetaObject::invokeMethod(
+        worker_.get(),
+        [this] { QTimer::singleShot(FirstPrepareDelay, worker_.get(), [this] { prepareNext(); }); },
+        Qt::QueuedConnection);
 }
 
 CuePlayer::~CuePlayer()
 {
-    // The effects and the audio sinks they hand to deleteLater() go on their
-    // own thread, while its event loop still runs.
+    // The server's streams are let go of on the thread that made them, while
+    // its event loop still runs.
     QMetaObject::invokeMethod(
-        effects_.get(),
+        worker_.get(),
         [this] {
-            effects_.reset();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            pulse_.reset();
+            worker_.reset();
         },
         Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
 }
 
-void CuePlayer::play(const QUrl &source)
+void CuePlayer::play()
 {
-    QObject *parent = effects_.get();
     QMetaObject::invokeMethod(
-        parent, [parent, source] { startEffect(parent, source); }, Qt::QueuedConnection);
+        worker_.get(), [this] { playNow(); }, Qt::QueuedConnection);
+}
+
+void CuePlayer::playNow()
+{
+    const CueSamples cue = readCueSamples(cueFile_());
+    if (!cue.data.isEmpty())
+        pulse().play(cue);
+}
+
+void CuePlayer::prepareNext()
+{
+    const CueSamples cue = readCueSamples(cueFile_());
+    if (!cue.data.isEmpty())
+        pulse().prepare(cue);
+}
+
+PulseCues &CuePlayer::pulse()
+{
+    if (!pulse_)
+        pulse_ = std::make_unique<PulseCues>([this] {
+            QMetaObject::invokeMethod(
+                worker_.get(), [this] { prepareNext(); }, Qt::QueuedConnection);
+        });
+    return *pulse_;
 }
 
 } // namespace slonk

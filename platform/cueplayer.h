@@ -4,37 +4,47 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QThread>
-#include <QUrl>
+#include <functional>
 #include <memory>
 
 namespace slonk {
 
-// Plays sounds on a thread of their own, so a busy window thread cannot break
-// a cue. Qt's sound effect feeds its stream from a 20 ms timer on the thread
-// that owns the effect, while the sound server holds only 145 to 200 ms of it
-// ahead: with the effect on the window's thread, a tick that ran long or a
-// stalled repaint let the stream run dry and put silence into the middle of
-// the cue. The thread is made once and only plays sounds, so it is always
-// there to feed them.
+class PulseCues;
+
+// Plays cues on a thread of their own, so that neither reading the file nor
+// waiting for the sound server ever holds up the window's thread, however
+// slow either is. The thread is made once and only plays sounds.
+//
+// Once each cue has played out, and once shortly after start-up, the thread
+// opens the stream for the next one (pulsecues.h), so a cue has only to be
+// read and written when it is due.
 class CuePlayer final
 {
 public:
-    CuePlayer();
+    // cueFile names the file to play at each cue (a resource path for the
+    // built-in one); it is called on the cue thread.
+    explicit CuePlayer(std::function<QString()> cueFile);
     // Stops what is still playing and ends the thread.
     ~CuePlayer();
     CuePlayer(const CuePlayer &) = delete;
     CuePlayer &operator=(const CuePlayer &) = delete;
 
-    // Plays the source through a fresh QSoundEffect and returns at once; the
-    // source must be a sound Qt can load without hanging (see wavcheck.h).
-    void play(const QUrl &source);
+    // Reads the cue file and plays it; returns at once.
+    void play();
 
 private:
+    void playNow();
+    void prepareNext();
+    PulseCues &pulse();
+
+    std::function<QString()> cueFile_;
     QThread thread_;
-    // Lives on thread_ and is the parent of the effects playing; made and
-    // destroyed there.
-    std::unique_ptr<QObject> effects_;
+    // Lives on thread_: the receiver of the work posted there.
+    std::unique_ptr<QObject> worker_;
+    // Made, used and destroyed on thread_ only.
+    std::unique_ptr<PulseCues> pulse_;
 };
 
 } // namespace slonk

@@ -6,39 +6,33 @@
 #include "cuefile.h"
 #include "wavcheck.h"
 
-#include <QAudioDevice>
-#include <QMediaDevices>
 #include <utility>
 
 namespace slonk {
 
-const QUrl EffectCueSound::DefaultCue{QStringLiteral("qrc:/slonk/default-cue.wav")};
+const QString StreamCueSound::DefaultCue{QStringLiteral(":/slonk/default-cue.wav")};
 
-EffectCueSound::EffectCueSound(QString programDirectory, QObject *parent)
-    : QObject(parent), programDirectory_(std::move(programDirectory))
+StreamCueSound::StreamCueSound(QString programDirectory)
+    : programDirectory_(std::move(programDirectory)), player_([this] { return source(); })
 {
 }
 
-QString EffectCueSound::cueFile() const
+QString StreamCueSound::cueFile() const
 {
     return firstUsableFile(
         cueFileCandidates(programDirectory_, systemDataEnvironment()),
         [](const QString &path) { return checkWavFile(path) == WavVerdict::Usable; });
 }
 
-QUrl EffectCueSound::source() const
+QString StreamCueSound::source() const
 {
     const QString file = cueFile();
-    return file.isEmpty() ? DefaultCue : QUrl::fromLocalFile(file);
+    return file.isEmpty() ? DefaultCue : file;
 }
 
-void EffectCueSound::play()
+void StreamCueSound::play()
 {
-    // With no output device (no sound server) nothing can be heard, and an
-    // effect made anyway would report playing for ever and never be freed.
-    if (QMediaDevices::audioOutputs().isEmpty())
-        return;
-    player_.play(source());
+    player_.play();
 }
 
 } // namespace slonk

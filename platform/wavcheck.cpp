@@ -23,28 +23,35 @@ quint32 u32(QByteArrayView bytes, qint64 at)
     return qFromLittleEndian<quint32>(bytes.data() + at);
 }
 
-bool playableFormat(QByteArrayView fmt)
+// Fills in the format; false when it is not one a cue may have.
+bool readFormat(QByteArrayView fmt, WavLayout &layout)
 {
     if (fmt.size() < 16)
         return false;
     const quint16 encoding = u16(fmt, 0);
-    const quint16 channels = u16(fmt, 2);
-    const quint32 rate = u32(fmt, 4);
+    layout.channels = u16(fmt, 2);
+    layout.rate = u32(fmt, 4);
     const quint16 blockAlign = u16(fmt, 12);
-    const quint16 bits = u16(fmt, 14);
+    layout.bits = u16(fmt, 14);
     constexpr quint16 IntegerPcm = 1;
-    return encoding == IntegerPcm && (channels == 1 || channels == 2) && rate >= 8000 &&
-           rate <= 96000 && (bits == 8 || bits == 16) && blockAlign == channels * bits / 8;
+    return encoding == IntegerPcm && (layout.channels == 1 || layout.channels == 2) &&
+           layout.rate >= 8000 && layout.rate <= 96000 && (layout.bits == 8 || layout.bits == 16) &&
+           blockAlign == layout.channels * layout.bits / 8;
 }
 
 } // namespace
 
-WavVerdict checkWavHeader(QByteArrayView head, qint64 fileSize)
+WavLayout readWavLayout(QByteArrayView head, qint64 fileSize)
 {
+    WavLayout layout;
+    const auto verdict = [&layout](WavVerdict v) {
+        layout.verdict = v;
+        return layout;
+    };
     if (fileSize > MaxCueBytes)
-        return WavVerdict::TooLarge;
+        return verdict(WavVerdict::TooLarge);
     if (head.size() < 12 || head.first(4) != "RIFF" || head.sliced(8, 4) != "WAVE")
-        return WavVerdict::NotWav;
+        return verdict(WavVerdict::NotWav);
 
     bool formatSeen = false;
     qint64 at = 12;
@@ -54,20 +61,42 @@ WavVerdict checkWavHeader(QByteArrayView head, qint64 fileSize)
         const qint64 body = at + 8;
         if (id == "fmt ") {
             if (body + size > head.size())
-                return WavVerdict::Truncated;
-            if (!playableFormat(head.sliced(body, size)))
-                return WavVerdict::Unsupported;
+                return verdict(WavVerdict::Truncated);
+            if (!readFormat(head.sliced(body, size), layout))
+                return verdict(WavVerdict::Unsupported);
             formatSeen = true;
         } else if (id == "data") {
             if (!formatSeen)
-                return WavVerdict::NotWav;
-            if (size == 0 || body + size > fileSize)
-                return WavVerdict::Truncated;
-            return WavVerdict::Usable;
+                return verdict(WavVerdict::NotWav);
+            const qint64 frame = layout.channels * layout.bits / 8;
+            layout.dataOffset = body;
+            layout.dataSize = size - size % frame;
+            if (layout.dataSize == 0 || body + size > fileSize)
+                return verdict(WavVerdict::Truncated);
+            return verdict(WavVerdict::Usable);
         }
         at = body + size + (size & 1); // chunks are padded to an even length
     }
-    return WavVerdict::Truncated;
+    return verdict(WavVerdict::Truncated);
+}
+
+WavVerdict checkWavHeader(QByteArrayView head, qint64 fileSize)
+{
+    return readWavLayout(head, fileSize).verdict;
+}
+
+CueSamples readCueSamples(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // One byte more than a cue may have tells a file grown too long.
+    const QByteArray bytes = file.read(MaxCueBytes + 1);
+    const WavLayout layout = readWavLayout(bytes, bytes.size());
+    if (layout.verdict != WavVerdict::Usable)
+        return {};
+    return {layout.rate, layout.channels, layout.bits,
+            bytes.sliced(layout.dataOffset, layout.dataSize)};
 }
 
 WavVerdict checkWavFile(const QString &path)

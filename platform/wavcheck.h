@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -22,10 +23,38 @@ enum class WavVerdict
     Truncated,   // the header promises more than the file holds
 };
 
+// What a WAV holds and where its samples are; the numbers mean something only
+// when the verdict is Usable.
+struct WavLayout
+{
+    WavVerdict verdict = WavVerdict::NotWav;
+    quint32 rate = 0;
+    quint16 channels = 0;
+    quint16 bits = 0;      // 8 (unsigned) or 16 (signed, little-endian)
+    qint64 dataOffset = 0; // the first sample byte
+    qint64 dataSize = 0;   // whole frames only: a torn last frame is left out
+};
+
+// The layout of a WAV from its first bytes, for a file fileSize bytes long.
+WavLayout readWavLayout(QByteArrayView head, qint64 fileSize);
+
 // Whether the file at path can be played as a cue; reads its header only.
 WavVerdict checkWavFile(const QString &path);
 
 // The same check on the first bytes of a file that is fileSize bytes long.
 WavVerdict checkWavHeader(QByteArrayView head, qint64 fileSize);
+
+// A cue's samples as read from its file, with their format.
+struct CueSamples
+{
+    quint32 rate = 0;
+    quint16 channels = 0;
+    quint16 bits = 0;
+    QByteArray data; // empty when the file is not a usable cue
+};
+
+// Reads the whole file once, so that a file replaced while it is read cannot
+// give samples of one file in the format of another.
+CueSamples readCueSamples(const QString &path);
 
 } // namespace slonk

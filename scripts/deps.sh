@@ -5,9 +5,10 @@
 # Usage: scripts/deps.sh build|test
 set -euo pipefail
 
-# libxcb1-dev: the program asks the X server itself before Qt does;
+# libxcb1-dev: the program asks the X server itself before Qt does; libpulse-dev:
+# it plays its cue through the sound server's PulseAudio interface itself;
 # qt6-wayland: it runs natively on Wayland.
-build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libgl-dev
                 libxcb1-dev libqt6svg6 qt6-wayland fonts-liberation fonts-dejavu-core)
 # The end-to-end tests run the real program on an X server with a window
 # manager and a sound server, with time sped up; they read it over AT-SPI on a

@@ -71,6 +71,10 @@ private slots:
     void cueFileCandidates();
     void cueFile_data();
     void cueFile();
+    void wavLayout_data();
+    void wavLayout();
+    void cueSamples_data();
+    void cueSamples();
     void wavHeader_data();
     void wavHeader();
     void wavFile_data();
@@ -205,10 +209,9 @@ void TestPlatform::cueFile()
     qputenv("XDG_DATA_DIRS",
             (dir.filePath(QStringLiteral("one")) + u':' + dir.filePath(QStringLiteral("two")))
                 .toUtf8());
-    const EffectCueSound cue(dir.filePath(QStringLiteral("bin")));
+    const StreamCueSound cue(dir.filePath(QStringLiteral("bin")));
     QCOMPARE(cue.cueFile(), places.value(plays));
-    QCOMPARE(cue.source(), plays.isEmpty() ? EffectCueSound::DefaultCue
-                                           : QUrl::fromLocalFile(places.value(plays)));
+    QCOMPARE(cue.source(), plays.isEmpty() ? StreamCueSound::DefaultCue : places.value(plays));
 }
 
 void TestPlatform::wavHeader_data()
@@ -250,6 +253,73 @@ void TestPlatform::wavHeader()
     QFETCH(qint64, fileSize);
     QFETCH(WavVerdict, verdict);
     QCOMPARE(checkWavHeader(bytes, fileSize < 0 ? bytes.size() : fileSize), verdict);
+}
+
+void TestPlatform::wavLayout_data()
+{
+    // Where the samples are is what reaches the sound server: an offset or a
+    // size one frame off is heard as a click or a channel swap.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<qint64>>("expected"); // rate, channels, bits, data offset, data size
+
+    const QByteArray cd = fmtChunk(1, 2, 44100, 16);
+    QTest::newRow("16-bit stereo")
+        << riff(cd + chunk("data", Samples)) << QList<qint64>{44100, 2, 16, 44, 400};
+    QTest::newRow("8-bit mono") << riff(fmtChunk(1, 1, 8000, 8) + chunk("data", Samples))
+                                << QList<qint64>{8000, 1, 8, 44, 400};
+    QTest::newRow("a chunk before the format moves the samples")
+        << riff(chunk("LIST", "INFOx") + cd + chunk("data", Samples))
+        << QList<qint64>{44100, 2, 16, 58, 400};
+    QTest::newRow("a torn last frame is left out")
+        << riff(cd + chunk("data", Samples + "\x01\x02\x03"))
+        << QList<qint64>{44100, 2, 16, 44, 400};
+}
+
+void TestPlatform::wavLayout()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<qint64>, expected);
+    const WavLayout layout = readWavLayout(bytes, bytes.size());
+    QCOMPARE(layout.verdict, WavVerdict::Usable);
+    QCOMPARE((QList<qint64>{layout.rate, layout.channels, layout.bits, layout.dataOffset,
+                            layout.dataSize}),
+             expected);
+}
+
+void TestPlatform::cueSamples_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<qint64>("frames"); // 0: nothing to play
+
+    QTest::newRow("our cue, every frame") << "slonk.wav" << qint64(28224);
+    QTest::newRow("the built-in cue") << ":/slonk/default-cue.wav" << qint64(20286);
+    QTest::newRow("missing") << "missing" << qint64(0);
+    QTest::newRow("grown past a cue's size after the check") << "huge" << qint64(0);
+    QTest::newRow("not a WAV") << "text" << qint64(0);
+}
+
+void TestPlatform::cueSamples()
+{
+    QFETCH(QString, setup);
+    QFETCH(qint64, frames);
+
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("slonk.wav"));
+    if (setup.endsWith(QStringLiteral(".wav"))) {
+        path = setup.startsWith(u':') ? setup : sourceAsset(setup);
+    } else if (setup != QStringLiteral("missing")) {
+        QVERIFY(QFile::copy(sourceAsset(QStringLiteral("slonk.wav")), path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        if (setup == QStringLiteral("huge"))
+            QVERIFY(file.resize(100 * 1024 * 1024));
+        else
+            QVERIFY(file.write("just text") > 0);
+    }
+    const CueSamples cue = readCueSamples(path);
+    QCOMPARE(cue.data.size(), frames * 4);
+    if (frames > 0)
+        QCOMPARE((QList<int>{int(cue.rate), cue.channels, cue.bits}), (QList<int>{44100, 2, 16}));
 }
 
 void TestPlatform::wavFile_data()
