@@ -39,6 +39,7 @@ public:
     void onCueTimer();
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -49,12 +50,14 @@ private:
     void setupPicture();
     void setupTimers();
     void setupAccessibility();
+    void afterFirstPaint();
     void cue();
     void finish();
 
     Platform platform_;
     ChallengeState state_;
     bool started_ = false;
+    bool painted_ = false;
 
     QLabel *Picture1 = nullptr;
     QTimer *Timer2 = nullptr;
