@@ -3,6 +3,7 @@
 
 #include "frmdrunk.h"
 
+#include "cursorrest.h"
 #include "design.h"
 #include "fixedframe.h"
 #include "fonts.h"
@@ -193,6 +194,7 @@ void FrmDrunk::setupVolumeBox()
     tbShotVol->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), tbShotVol));
     tbShotVol->installEventFilter(this);
+    cursorRest_ = new CursorRest(tbShotVol, this);
     label[5]->setBuddy(tbShotVol); // screen readers call the box "Shot Volume"
 }
 
@@ -294,6 +296,7 @@ void FrmDrunk::onStartClick()
     Command1->hide();
     Timer1->start();
     tbShotVol->setEnabled(false);
+    cursorRest_->stop();
     // Hiding the focused button hands the focus to the box with its text
     // selected; the volume is fixed now, so nothing stays selected.
     tbShotVol->deselect();

@@ -17,6 +17,8 @@ class QTimer;
 
 namespace slonk {
 
+class CursorRest;
+
 // The one window: its design, the volume entry, START, and the running display
 // with its cues and finish. Controls carry their design names as object names.
 class FrmDrunk final : public QWidget
@@ -58,6 +60,7 @@ private:
     ChallengeState state_;
     bool started_ = false;
     bool painted_ = false;
+    CursorRest *cursorRest_ = nullptr;
 
     QLabel *Picture1 = nullptr;
     QTimer *Timer2 = nullptr;

@@ -131,6 +131,7 @@ void TestDesign::timers()
     QVERIFY(!rig.timer("Timer1")->isActive());
     QCOMPARE(rig.timer("Timer2")->interval(), 600);
     QVERIFY(!rig.timer("Timer2")->isActive());
+    QCOMPARE(rig.timer("cursorRest")->interval(), 10'000); // GTK's rest for a blinking cursor
 }
 
 void TestDesign::stacking()
