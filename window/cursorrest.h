@@ -12,7 +12,7 @@ class QWidget;
 namespace slonk {
 
 // Stills a text box's blinking cursor after a spell without input, as GTK
-// desktops do after 10 s: blinking for ever wakes the program ten times a
+// desktops do after 10 s: blinking for ever wakes the program several times a
 // second for nothing, and bothers people whom moving things distract. A key,
 // a click or the focus coming back sets it blinking again. The cursor stays
 // drawn while it rests. Qt has one blink rate for the whole program, so
