@@ -31,8 +31,15 @@ struct Rig
     QTimer *timer(const char *name) { return control<QTimer>(name); }
     QString text(const char *name) { return control(name)->text(); }
 
-    // A timer's tick, delivered through its own signal as the event loop would.
-    void fire(const char *name) { QMetaObject::invokeMethod(timer(name), "timeout"); }
+    // A timer's tick, delivered through its own signal as the event loop would:
+    // a single-shot timer has stopped by then.
+    void fire(const char *name)
+    {
+        QTimer *fired = timer(name);
+        if (fired->isSingleShot())
+            fired->stop();
+        QMetaObject::invokeMethod(fired, "timeout");
+    }
     // The clock moves on to `seconds` after START, then Timer1 ticks.
     void tickAt(double seconds)
     {

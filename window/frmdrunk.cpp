@@ -3,6 +3,7 @@
 
 #include "frmdrunk.h"
 
+#include "cursorrest.h"
 #include "design.h"
 #include "fixedframe.h"
 #include "fonts.h"
@@ -10,12 +11,16 @@
 #include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <span>
 
 namespace slonk {
 namespace {
@@ -61,6 +66,22 @@ QAccessibleInterface *accessibleFor(const QString &, QObject *object)
     return nullptr;
 }
 
+constexpr std::array IconSizes{SLONK_ICON_SIZES};
+constexpr int TitleBarIconSize = 16;
+
+// The clock icon in the given sizes. Read as PNG outright: left to guess, Qt
+// loads every image plugin it has to ask each one whether the file is theirs.
+QIcon clockIcon(std::span<const int> sizes)
+{
+    QIcon icon;
+    for (const int size : sizes) {
+        QImageReader png(QStringLiteral(":/slonk/icons/slonk-%1.png").arg(size), "png");
+        png.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(png.read()));
+    }
+    return icon;
+}
+
 // QLabel itself skips an unchanged text: only changed labels repaint.
 void writeText(QLabel *label, const std::string &text)
 {
@@ -102,11 +123,30 @@ void FrmDrunk::setupWindow()
     setFixedSize(design::px(design::ClientWidth), design::px(design::ClientHeight));
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         new FixedFrame(this); // owned by the window
-    QIcon icon;
-    for (const int size : {SLONK_ICON_SIZES})
-        icon.addFile(QStringLiteral(":/slonk/icons/slonk-%1.png").arg(size), QSize(size, size));
+    // The title bar's size only: the rest follow the first frame.
+    const int titleBar = static_cast<int>(std::ceil(TitleBarIconSize * devicePixelRatioF()));
+    const auto fits = std::find_if(IconSizes.begin(), IconSizes.end(),
+                                   [titleBar](int size) { return size >= titleBar; });
+    setWindowIcon(clockIcon(std::array{fits == IconSizes.end() ? IconSizes.back() : *fits}));
+}
+
+bool FrmDrunk::event(QEvent *event)
+{
+    // Whatever the first frame does not show waits until it has been sent.
+    if (event->type() == QEvent::Paint && !painted_) {
+        painted_ = true;
+        QMetaObject::invokeMethod(this, &FrmDrunk::afterFirstPaint, Qt::QueuedConnection);
+    }
+    return QWidget::event(event);
+}
+
+void FrmDrunk::afterFirstPaint()
+{
+    // Every size for the task switcher and the dock; on X11 they all go to
+    // the window manager at once, decoded.
+    QIcon icon = clockIcon(IconSizes);
     // Scaled screens take the SVG, crisp at any size; elsewhere the PNGs serve
-    // and the SVG engine is not loaded at start-up for nothing.
+    // and the SVG engine is not loaded for nothing.
     if (devicePixelRatioF() > 1)
         icon.addFile(QStringLiteral(":/slonk/icons/slonk.svg"));
     setWindowIcon(icon);
@@ -154,6 +194,7 @@ void FrmDrunk::setupVolumeBox()
     tbShotVol->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), tbShotVol));
     tbShotVol->installEventFilter(this);
+    cursorRest_ = new CursorRest(tbShotVol, this);
     label[5]->setBuddy(tbShotVol); // screen readers call the box "Shot Volume"
 }
 
@@ -255,6 +296,7 @@ void FrmDrunk::onStartClick()
     Command1->hide();
     Timer1->start();
     tbShotVol->setEnabled(false);
+    cursorRest_->stop();
     // Hiding the focused button hands the focus to the box with its text
     // selected; the volume is fixed now, so nothing stays selected.
     tbShotVol->deselect();

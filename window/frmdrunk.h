@@ -17,6 +17,8 @@ class QTimer;
 
 namespace slonk {
 
+class CursorRest;
+
 // The one window: its design, the volume entry, START, and the running display
 // with its cues and finish. Controls carry their design names as object names.
 class FrmDrunk final : public QWidget
@@ -39,6 +41,7 @@ public:
     void onCueTimer();
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -49,12 +52,15 @@ private:
     void setupPicture();
     void setupTimers();
     void setupAccessibility();
+    void afterFirstPaint();
     void cue();
     void finish();
 
     Platform platform_;
     ChallengeState state_;
     bool started_ = false;
+    bool painted_ = false;
+    CursorRest *cursorRest_ = nullptr;
 
     QLabel *Picture1 = nullptr;
     QTimer *Timer2 = nullptr;

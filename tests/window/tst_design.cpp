@@ -16,6 +16,7 @@ class TestDesign : public QObject
     Q_OBJECT
 private slots:
     void window();
+    void icon();
     void controls_data();
     void controls();
     void focusAndTabOrder();
@@ -37,8 +38,18 @@ void TestDesign::window()
     const Qt::WindowFlags flags = rig.window.windowFlags();
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
-    const QList<QSize> iconSizes = rig.window.windowIcon().availableSizes();
-    QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
+}
+
+// The clock icon in the title bar's size for the first frame, in every size after it.
+void TestDesign::icon()
+{
+    Rig rig;
+    QCOMPARE(rig.window.windowIcon().availableSizes(), QList<QSize>{QSize(16, 16)});
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    QTRY_COMPARE(
+        rig.window.windowIcon().availableSizes(),
+        (QList<QSize>{{16, 16}, {22, 22}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
 }
 
 void TestDesign::controls_data()
@@ -120,6 +131,7 @@ void TestDesign::timers()
     QVERIFY(!rig.timer("Timer1")->isActive());
     QCOMPARE(rig.timer("Timer2")->interval(), 600);
     QVERIFY(!rig.timer("Timer2")->isActive());
+    QCOMPARE(rig.timer("cursorRest")->interval(), 10'000); // GTK's rest for a blinking cursor
 }
 
 void TestDesign::stacking()

@@ -3,6 +3,7 @@
 
 #include "rig.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
@@ -22,6 +23,8 @@ private slots:
     void copyIsSwallowed();
     void startAnswersKeys_data();
     void startAnswersKeys();
+    void cursorRests_data();
+    void cursorRests();
     void pasting_data();
     void pasting();
     void start();
@@ -232,6 +235,87 @@ void TestRunning::startAnswersKeys()
     QTest::keyClick(rig.startButton(), Qt::Key(key));
     QVERIFY(rig.timer("Timer1")->isActive());
     QVERIFY(rig.startButton()->isHidden());
+}
+
+namespace {
+
+// The box's own blink timer, which ticks at half the flash time: its id and the
+// object it ticks for, or no id when the cursor does not blink.
+std::pair<int, QObject *> blinkTimer(QLineEdit *box)
+{
+    QObjectList objects = box->findChildren<QObject *>();
+    objects.prepend(box);
+    for (QObject *object : objects)
+        for (const auto &timer : QAbstractEventDispatcher::instance()->registeredTimers(object))
+            if (timer.interval == QApplication::cursorFlashTime() / 2)
+                return {timer.timerId, object};
+    return {0, nullptr};
+}
+
+bool blinks(QLineEdit *box)
+{
+    return blinkTimer(box).first != 0;
+}
+
+} // namespace
+
+// Ten seconds without input still the box's cursor, drawn; input sets it
+// blinking again and the ten seconds count anew.
+void TestRunning::cursorRests_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("blinksAfter");
+    QTest::newRow("no input: it rests") << "none" << false;
+    QTest::newRow("a digit wakes it") << "digit" << true;
+    QTest::newRow("a refused letter wakes it") << "letter" << true;
+    QTest::newRow("an arrow wakes it") << "arrow" << true;
+    QTest::newRow("a click wakes it") << "click" << true;
+    QTest::newRow("the focus coming back wakes it") << "focus" << true;
+    QTest::newRow("START: the desktop's rate back, nothing counts") << "START" << false;
+}
+
+void TestRunning::cursorRests()
+{
+    QFETCH(QString, input);
+    QFETCH(bool, blinksAfter);
+
+    const int desktopFlashTime = QApplication::cursorFlashTime();
+    QVERIFY(desktopFlashTime >= 2); // the platform blinks, or there is nothing to test
+    Rig rig;
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+    QLineEdit *box = rig.volumeBox();
+    QVERIFY(blinks(box));
+    QVERIFY(rig.timer("cursorRest")->isActive());
+    const QImage drawn = box->grab().toImage();
+    // The rest comes while the cursor is in its dark half: it must come back.
+    const auto [blinkId, blinker] = blinkTimer(box);
+    QTimerEvent blink(blinkId);
+    QApplication::sendEvent(blinker, &blink);
+    QVERIFY(box->grab().toImage() != drawn);
+
+    rig.fire("cursorRest");
+    QVERIFY(!blinks(box));
+    QCOMPARE(box->grab().toImage(), drawn);
+
+    if (input == QStringLiteral("digit")) {
+        QTest::keyClick(box, Qt::Key_7);
+    } else if (input == QStringLiteral("letter")) {
+        QTest::keyClick(box, Qt::Key_E);
+        QCOMPARE(box->text(), QStringLiteral("35"));
+    } else if (input == QStringLiteral("arrow")) {
+        QTest::keyClick(box, Qt::Key_Left);
+    } else if (input == QStringLiteral("click")) {
+        QTest::mouseClick(box, Qt::LeftButton);
+    } else if (input == QStringLiteral("focus")) {
+        rig.startButton()->setFocus(Qt::OtherFocusReason);
+        box->setFocus(Qt::OtherFocusReason);
+    } else if (input == QStringLiteral("START")) {
+        rig.start();
+        QCOMPARE(QApplication::cursorFlashTime(), desktopFlashTime);
+    }
+    QCOMPARE(blinks(box), blinksAfter);
+    QCOMPARE(rig.timer("cursorRest")->isActive(), blinksAfter); // to rest again
 }
 
 void TestRunning::start()
