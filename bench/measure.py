@@ -49,6 +49,8 @@ FIGURES = {  # key: what, unit
     "run_rss": ("RSS after START (end of running)", "MiB"),
     "run_private": ("private dirty memory after START", "MiB"),
     "latency": ("cue latency, due instant to onset at the server", "ms"),
+    "latency_first": ("cue latency: the cue at START (the sound's first use)", "ms"),
+    "latency_later": ("cue latency: the cues after it", "ms"),
 }
 figures = collections.defaultdict(lambda: collections.defaultdict(list))
 notes = []
@@ -190,15 +192,14 @@ class Recorder(threading.Thread):
 
 
 def latencies(dues, onsets):
-    """Due instant to onset (ms) of each due cue that was heard; the onset of a
-    cue lies after its due instant and before the next one's."""
+    """Due instant to onset (ms) of each due cue that was heard, None for one
+    not heard; the onset of a cue lies after its due instant and before the next one's."""
     heard = []
     for due in dues:
         after = [o for o in onsets if due - 10e6 <= o < due + 30e9]
-        if after:
-            heard.append((min(after) - due) / 1e6)
-    if len(heard) < len(dues):
-        notes.append(f"cue latency{label}: {len(dues) - len(heard)} of {len(dues)} due cues "
+        heard.append((min(after) - due) / 1e6 if after else None)
+    if None in heard:
+        notes.append(f"cue latency{label}: {heard.count(None)} of {len(dues)} due cues "
                      "not found in the recording")
     return heard
 
@@ -208,6 +209,7 @@ def session(name, run, folder):
     command, title = PROGRAMS[name]
     paint = os.path.join(folder, f"{name}-{run}.paint")
     start_file = os.path.join(folder, f"{name}-{run}.start")
+    time.sleep(0.5)  # the previous program's window gone from the X server and window manager
     started, process = launch(command, BENCH_PAINT_FILE=paint, BENCH_START_FILE=start_file)
     painted = int(wait_for(paint)[0])
     figures["start"][name].append((painted - started) / 1e6)
@@ -254,7 +256,10 @@ def session(name, run, folder):
         # Cues due long enough before the stop to have reached the server.
         dues = [start_instant + 60e9 * k for k in range(100)
                 if start_instant + 60e9 * k < stopped - 0.3e9]
-        figures["latency"][name] += latencies(dues, recorder.onsets())
+        heard = latencies(dues, recorder.onsets())
+        figures["latency"][name] += [h for h in heard if h is not None]
+        figures["latency_first"][name] += [h for h in heard[:1] if h is not None]
+        figures["latency_later"][name] += [h for h in heard[1:] if h is not None]
 
 
 def mappings(pid):
@@ -339,7 +344,7 @@ def report():
           "| Slonk ÷ baseline |")
     print("|---|---|---|---|---|---|")
     for key, (what, unit) in FIGURES.items():
-        if figures[key] and (part != "latency" or key == "latency"):
+        if figures[key] and (part != "latency" or key.startswith("latency")):
             row = [cell(figures[key][name], unit) for name in PROGRAMS]
             print(f"| {what}{label} | {' | '.join(row)} | {ratio(key, 'yardstick')} "
                   f"| {ratio(key, 'baseline')} |")
