@@ -1,15 +1,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # SPDX-FileCopyrightText: 2026 The Slonk developers
 
-"""Measures Slonk against the baseline on the X and sound servers that
-bench/run.sh started: start-up, memory, CPU and wake-ups, and cue latency.
-Prints one table row per figure: median and spread (min to max) over runs.
+"""Measures Slonk against two yardsticks on the X and sound servers that
+bench/run.sh started: the same window without sound, session bus,
+accessibility or icon (bench/yardstick.cpp), and an empty Qt window
+(bench/baseline.cpp). The three run in turn within each run (Slonk, yardstick,
+baseline, Slonk, ...), so a busier moment of the machine falls on all of them.
+Prints one table (median and min to max over runs, and Slonk's ratios), where
+Slonk's memory above the yardstick's lies, and whether each goal is met.
 
-usage: measure.py SLONK BASELINE FIRSTPAINT.so CUE.wav RUNS RUN-SECONDS [PART [LABEL]]
-PART is all (the default), startup (start-up and memory only: on Wayland, where
-no xdotool clicks START) or latency (the cue latency only: on another sound
-server); LABEL follows the name of every figure, as in "(Wayland)".
+usage: measure.py SLONK YARDSTICK BASELINE FIRSTPAINT.so CUE.wav RUNS RUN-SECONDS [PART [LABEL]]
+PART is all (the default), startup (start-up and memory before START only: on
+Wayland, where no xdotool clicks START) or latency (Slonk's cue latency only: on
+another sound server); LABEL follows the name of every figure, as in "(Wayland)".
+Figures only: it never fails for one.
 """
+import collections
 import os
 import statistics
 import subprocess
@@ -22,24 +28,37 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "testkit"))
 import cues  # noqa: E402  (the cue finder the tests use too)
 
 TITLE = "100 Vured iv 100 Irizeze"
-slonk, baseline, shim, cue_wav = sys.argv[1:5]
-runs, run_seconds = int(sys.argv[5]), float(sys.argv[6])
-part = sys.argv[7] if len(sys.argv) > 7 else "all"
-label = f" {sys.argv[8]}" if len(sys.argv) > 8 else ""
-rows = []
-
-
-def row(what, values, unit, goal=""):
-    what += label
-    values = sorted(values)
-    median = statistics.median(values)
-    rows.append((what, f"{median:.2f} {unit}", f"{values[0]:.2f} to {values[-1]:.2f}", len(values), goal))
-    return median
+START_AT = ("152", "248")  # the middle of START, in the window's pixels
+IDLE_AFTER = 15  # s without input before idle is measured: the cursor stops blinking
+IDLE_SECONDS = 10
+slonk, yardstick, baseline, shim, cue_wav = sys.argv[1:6]
+runs, run_seconds = int(sys.argv[6]), float(sys.argv[7])
+part = sys.argv[8] if len(sys.argv) > 8 else "all"
+label = f" {sys.argv[9]}" if len(sys.argv) > 9 else ""
+PROGRAMS = {"Slonk": ([slonk], TITLE), "yardstick": ([yardstick], TITLE),
+            "baseline": ([baseline], "baseline")}
+FIGURES = {  # key: what, unit
+    "start": ("start-up, exec to first paint", "ms"),
+    "rss": ("RSS before START", "MiB"),
+    "private": ("private dirty memory before START", "MiB"),
+    "idle_cpu": (f"idle before START ({IDLE_AFTER} s on, {IDLE_SECONDS} s): CPU", "% of a core"),
+    "idle_wake": (f"idle before START ({IDLE_AFTER} s on, {IDLE_SECONDS} s): wake-ups", "/s"),
+    "run_cpu": ("running: CPU", "% of a core"),
+    "run_wake": ("running: wake-ups", "/s"),
+    "run_csw": ("running: context switches", "/s"),
+    "run_rss": ("RSS after START (end of running)", "MiB"),
+    "run_private": ("private dirty memory after START", "MiB"),
+    "latency": ("cue latency, due instant to onset at the server", "ms"),
+    "latency_first": ("cue latency: the cue at START (the sound's first use)", "ms"),
+    "latency_later": ("cue latency: the cues after it", "ms"),
+}
+figures = collections.defaultdict(lambda: collections.defaultdict(list))
+notes = []
 
 
 def launch(command, **stamps):
     env = dict(os.environ, LD_PRELOAD=shim)
-    env.update({k: v for k, v in stamps.items()})
+    env.update(stamps)
     started = time.monotonic_ns()
     return started, subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
@@ -64,8 +83,11 @@ def status(pid, field):
 
 
 def private_kib(pid):
+    """Private dirty memory: what the program wrote and no one shares (heap,
+    stacks, relocated data). Private clean pages are left out: library pages
+    count as private only while no other process maps that library."""
     with open(f"/proc/{pid}/smaps_rollup") as f:
-        return sum(int(l.split()[1]) for l in f if l.startswith(("Private_Clean", "Private_Dirty")))
+        return sum(int(l.split()[1]) for l in f if l.startswith("Private_Dirty"))
 
 
 def cpu_seconds(pid):
@@ -75,11 +97,36 @@ def cpu_seconds(pid):
 
 
 def switches(pid):
-    voluntary = involuntary = 0
+    """Per thread: name, voluntary and involuntary context switches so far."""
+    threads = {}
     for task in os.listdir(f"/proc/{pid}/task"):
-        voluntary += status(f"{pid}/task/{task}", "voluntary_ctxt_switches")
-        involuntary += status(f"{pid}/task/{task}", "nonvoluntary_ctxt_switches")
-    return voluntary, involuntary
+        try:
+            with open(f"/proc/{pid}/task/{task}/comm") as f:
+                name = f.read().strip()
+            threads[task] = (name, status(f"{pid}/task/{task}", "voluntary_ctxt_switches"),
+                             status(f"{pid}/task/{task}", "nonvoluntary_ctxt_switches"))
+        except FileNotFoundError:  # a thread that just ended
+            pass
+    return threads
+
+
+def load(pid, seconds):
+    """CPU % of one core, wake-ups and context switches a second over the span,
+    and the wake-ups a second of each thread that woke."""
+    cpu0, threads0, t0 = cpu_seconds(pid), switches(pid), time.monotonic()
+    time.sleep(seconds)
+    cpu1, threads1, t1 = cpu_seconds(pid), switches(pid), time.monotonic()
+    span = t1 - t0
+    by_thread = collections.Counter()
+    voluntary = involuntary = 0
+    for task, (name, vol, inv) in threads1.items():
+        _, vol0, inv0 = threads0.get(task, (name, 0, 0))
+        voluntary += vol - vol0
+        involuntary += inv - inv0
+        if vol > vol0:
+            by_thread[name] += (vol - vol0) / span
+    return (100 * (cpu1 - cpu0) / span, voluntary / span, (voluntary + involuntary) / span,
+            by_thread)
 
 
 def stop(process):
@@ -89,29 +136,6 @@ def stop(process):
     except subprocess.TimeoutExpired:
         process.kill()
         process.wait()
-
-
-def startup_and_memory():
-    figures = {name: {"start": [], "peak": [], "rss": [], "private": []} for name in ("slonk", "baseline")}
-    with tempfile.TemporaryDirectory() as folder:
-        for run in range(runs):
-            for name, command in (("slonk", [slonk]), ("baseline", [baseline])):
-                paint = os.path.join(folder, f"{name}-{run}.paint")
-                started, process = launch(command, BENCH_PAINT_FILE=paint)
-                painted = int(wait_for(paint)[0])
-                figures[name]["start"].append((painted - started) / 1e6)
-                time.sleep(2)  # settled: steady memory
-                figures[name]["peak"].append(status(process.pid, "VmHWM") / 1024)
-                figures[name]["rss"].append(status(process.pid, "VmRSS") / 1024)
-                figures[name]["private"].append(private_kib(process.pid) / 1024)
-                stop(process)
-    for key, what, unit, goal in (("start", "start-up, exec to first paint", "ms", "≤ 1.15 × baseline"),
-                                  ("peak", "peak RSS", "MiB", "≤ 1.1 × baseline"),
-                                  ("rss", "steady RSS", "MiB", "≤ 1.1 × baseline"),
-                                  ("private", "steady private memory", "MiB", "≤ 1.1 × baseline")):
-        ours = row(f"{what}: Slonk", figures["slonk"][key], unit, goal)
-        theirs = row(f"{what}: baseline", figures["baseline"][key], unit)
-        rows.append((f"{what}: ratio{label}", f"{ours / theirs:.2f}", "", "", ""))
 
 
 def xdotool(*args):
@@ -126,21 +150,6 @@ def window_of(title):
             return found[0]
         time.sleep(0.05)
     raise SystemExit(f"expected the window {title}")
-
-
-def load(pid, seconds, windows):
-    """CPU % of one core, wake-ups and context switches a second: one list of
-    each, a value per window of the span."""
-    cpu, wake, csw = [], [], []
-    for _ in range(windows):
-        cpu0, (vol0, inv0), t0 = cpu_seconds(pid), switches(pid), time.monotonic()
-        time.sleep(seconds / windows)
-        cpu1, (vol1, inv1), t1 = cpu_seconds(pid), switches(pid), time.monotonic()
-        span = t1 - t0
-        cpu.append(100 * (cpu1 - cpu0) / span)
-        wake.append((vol1 - vol0) / span)
-        csw.append((vol1 + inv1 - vol0 - inv0) / span)
-    return cpu, wake, csw
 
 
 class Recorder(threading.Thread):
@@ -172,60 +181,205 @@ class Recorder(threading.Thread):
                 if frame <= end <= frame + 44100]
         return min(near)
 
-    def stop(self):
+    def onsets(self):
+        """The monotonic instants (ns) at which copies of the cue began; a copy
+        cut short by the stop still has its onset."""
         self.process.terminate()
         self.join(5)
+        _, spans, partial = cues.find_copies(bytes(self.data), (44100, 2, 16), cue_wav)
+        frames = sorted([start // 4 for start, _ in spans] + [round(t * 44100) for t in partial])
+        return [self.time_of(f) for f in frames]
 
 
-def running_and_latency(latency_only=False):
-    with tempfile.TemporaryDirectory() as folder:
-        start_file = os.path.join(folder, "start")
-        recorder = Recorder()
+def latencies(dues, onsets):
+    """Due instant to onset (ms) of each due cue that was heard, None for one
+    not heard; the onset of a cue lies after its due instant and before the next one's."""
+    heard = []
+    for due in dues:
+        after = [o for o in onsets if due - 10e6 <= o < due + 30e9]
+        heard.append((min(after) - due) / 1e6 if after else None)
+    if None in heard:
+        notes.append(f"cue latency{label}: {heard.count(None)} of {len(dues)} due cues "
+                     "not found in the recording")
+    return heard
+
+
+def session(name, run, folder):
+    """One run of one program: start-up, memory, idle, then START and running."""
+    command, title = PROGRAMS[name]
+    paint = os.path.join(folder, f"{name}-{run}.paint")
+    start_file = os.path.join(folder, f"{name}-{run}.start")
+    time.sleep(0.5)  # the previous program's window gone from the X server and window manager
+    started, process = launch(command, BENCH_PAINT_FILE=paint, BENCH_START_FILE=start_file)
+    painted = int(wait_for(paint)[0])
+    figures["start"][name].append((painted - started) / 1e6)
+    time.sleep(2)  # settled: steady memory
+    figures["rss"][name].append(status(process.pid, "VmRSS") / 1024)
+    figures["private"][name].append(private_kib(process.pid) / 1024)
+    if part == "startup":
+        return stop(process)
+
+    window = window_of(title)
+    if part != "latency":
+        time.sleep(max(0.0, started / 1e9 + IDLE_AFTER - time.monotonic()))
+        cpu, wake, _, by_thread = load(process.pid, IDLE_SECONDS)
+        figures["idle_cpu"][name].append(cpu)
+        figures["idle_wake"][name].append(wake)
+        if by_thread:
+            woke = ", ".join(f"{thread} {rate:.1f}/s" for thread, rate in by_thread.most_common())
+            notes.append(f"idle wake-ups{label}, {name}, run {run + 1}, by thread: {woke}")
+    if name == "baseline":  # nothing to START
+        return stop(process)
+
+    if os.path.exists(start_file):
+        raise SystemExit(f"{name} read the boot clock before START: its START instant is unknown")
+    recorder = Recorder() if name == "Slonk" else None
+    if recorder:
         recorder.start()
-        _, process = launch([slonk], BENCH_START_FILE=start_file)
-        window = window_of(TITLE)
-        time.sleep(1)
-        if not latency_only:
-            cpu, wake, csw = load(process.pid, 20, 4)
-            row("idle before START: CPU", cpu, "% of a core", "near 0")
-            row("idle before START: wake-ups", wake, "/s")
-        xdotool("mousemove", "--window", window, "152", "248", "click", "1")
-        started = int(wait_for(start_file)[0])
-        time.sleep(0.5)
-        cpu, wake, csw = load(process.pid, run_seconds, 6)
-        if not latency_only:
-            row("running: CPU", cpu, "% of a core", "≤ 1 %")
-            row("running: wake-ups", wake, "/s", "≤ 20 /s (the tick rate)")
-            row("running: context switches", csw, "/s")
-        stop(process)
-        time.sleep(0.5)
-        recorder.stop()
-
-    # A copy cut short by the stop still has its onset.
-    _, spans, partial = cues.find_copies(bytes(recorder.data), (44100, 2, 16), cue_wav)
-    frames = sorted([start // 4 for start, _ in spans] + [round(t * 44100) for t in partial])
-    onsets = [recorder.time_of(f) for f in frames]
-    latencies = [(onset - (started + 60e9 * k)) / 1e6 for k, onset in enumerate(onsets)]
-    if latencies:
-        row("cue latency, due to onset at the server", latencies, "ms", "median ≤ 50, worst ≤ 90")
-    if latency_only:
-        return
-
-    _, process = launch([baseline, "labels"])
-    window_of("baseline")
-    time.sleep(1)
-    cpu, wake, csw = load(process.pid, min(run_seconds, 60), 3)
-    row("baseline, four labels every 50 ms: CPU", cpu, "% of a core")
-    row("baseline, four labels every 50 ms: wake-ups", wake, "/s")
-    row("baseline, four labels every 50 ms: context switches", csw, "/s")
+        time.sleep(0.2)  # the recorder's stream up at the server
+    xdotool("mousemove", "--window", window, *START_AT, "click", "1")
+    start_instant = int(wait_for(start_file)[0])
+    time.sleep(0.5)
+    if part == "latency":
+        time.sleep(run_seconds)
+    else:
+        cpu, wake, csw, _ = load(process.pid, run_seconds)
+        figures["run_cpu"][name].append(cpu)
+        figures["run_wake"][name].append(wake)
+        figures["run_csw"][name].append(csw)
+        figures["run_rss"][name].append(status(process.pid, "VmRSS") / 1024)
+        figures["run_private"][name].append(private_kib(process.pid) / 1024)
+    stopped = time.monotonic_ns()
     stop(process)
+    if recorder:
+        time.sleep(0.5)
+        # Cues due long enough before the stop to have reached the server.
+        dues = [start_instant + 60e9 * k for k in range(100)
+                if start_instant + 60e9 * k < stopped - 0.3e9]
+        heard = latencies(dues, recorder.onsets())
+        figures["latency"][name] += [h for h in heard if h is not None]
+        figures["latency_first"][name] += [h for h in heard[:1] if h is not None]
+        figures["latency_later"][name] += [h for h in heard[1:] if h is not None]
 
 
-if part in ("all", "startup"):
-    startup_and_memory()
-if part in ("all", "latency"):
-    running_and_latency(latency_only=part == "latency")
-print("| figure | median | spread | runs | goal |")
-print("|---|---|---|---|---|")
-for what, median, spread, count, goal in rows:
-    print(f"| {what} | {median} | {spread} | {count} | {goal} |")
+def mappings(pid):
+    """RSS and private dirty KiB of each mapped file ([heap], [anon] and the like for
+    the rest), from /proc/PID/smaps."""
+    sizes = collections.defaultdict(lambda: [0, 0])
+    where = "[anon]"
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            fields = line.split()
+            if "-" in fields[0] and not fields[0].endswith(":"):
+                path = fields[5] if len(fields) > 5 else "[anon]"
+                where = os.path.basename(path) if path.startswith("/") else path
+                if where.startswith("[anon:") or where.startswith("[stack:"):
+                    where = "[anon]"
+            elif fields[0] == "Rss:":
+                sizes[where][0] += int(fields[1])
+            elif fields[0] == "Private_Dirty:":
+                sizes[where][1] += int(fields[1])
+    return sizes
+
+
+def memory_by_mapping():
+    """Where Slonk's RSS before START exceeds the yardstick's: file by file."""
+    sizes = {}
+    with tempfile.TemporaryDirectory() as folder:
+        for name in ("Slonk", "yardstick"):
+            paint = os.path.join(folder, f"{name}.paint")
+            _, process = launch(PROGRAMS[name][0], BENCH_PAINT_FILE=paint)
+            wait_for(paint)
+            time.sleep(2)
+            sizes[name] = mappings(process.pid)
+            stop(process)
+    ours, theirs = sizes["Slonk"], sizes["yardstick"]
+    total = sum(v[0] for v in ours.values()) - sum(v[0] for v in theirs.values())
+    print(f"\nSlonk's RSS above the yardstick's before START{label}: {total / 1024:.1f} MiB, "
+          f"{len(ours)} mappings against {len(theirs)}; "
+          "each file (or kind of anonymous memory) that differs by 64 KiB or more:\n")
+    print("| mapped | Slonk RSS | yardstick RSS | difference | Slonk private dirty |")
+    print("|---|---|---|---|---|")
+    rest = total
+    for where in sorted(set(ours) | set(theirs),
+                        key=lambda w: theirs.get(w, [0])[0] - ours.get(w, [0])[0]):
+        (rss, private), (their_rss, _) = ours.get(where, (0, 0)), theirs.get(where, (0, 0))
+        if abs(rss - their_rss) >= 64:
+            rest -= rss - their_rss
+            shown = where if where in theirs else f"{where} (Slonk only)"
+            print(f"| {shown} | {rss / 1024:.2f} MiB | {their_rss / 1024:.2f} MiB "
+                  f"| {(rss - their_rss) / 1024:+.2f} MiB | {private / 1024:.2f} MiB |")
+    print(f"| everything else | | | {rest / 1024:+.2f} MiB | |")
+
+
+def cell(values, unit):
+    if not values:
+        return ""
+    return f"{statistics.median(values):.2f} {unit} ({min(values):.2f}–{max(values):.2f})"
+
+
+def ratio(key, name):
+    ours, theirs = figures[key]["Slonk"], figures[key][name]
+    if not ours or not theirs or statistics.median(theirs) == 0:
+        return ""
+    return f"{statistics.median(ours) / statistics.median(theirs):.2f} ×"
+
+
+def median(key, name="Slonk"):
+    values = figures[key][name]
+    return statistics.median(values) if values else None
+
+
+def goal(what, met, figures_text):
+    if met is None:
+        return
+    print(f"- {what}{label}: {'met' if met else 'NOT met'} ({figures_text})")
+
+
+def report():
+    print(f"\n{runs} runs{label}, medians (min–max); ratios are Slonk's medians over the yardsticks'. "
+          "The empty baseline has no START: its after-START cells stay empty, and "
+          "after-START ratios are against the same-window yardstick only.\n")
+    print("| figure | Slonk | same-window yardstick | empty baseline | Slonk ÷ yardstick "
+          "| Slonk ÷ baseline |")
+    print("|---|---|---|---|---|---|")
+    for key, (what, unit) in FIGURES.items():
+        if figures[key] and (part != "latency" or key.startswith("latency")):
+            row = [cell(figures[key][name], unit) for name in PROGRAMS]
+            print(f"| {what}{label} | {' | '.join(row)} | {ratio(key, 'yardstick')} "
+                  f"| {ratio(key, 'baseline')} |")
+    for note in notes:
+        print(f"- {note}")
+
+    print("\nGoals:")
+    s, y = median("start"), median("start", "yardstick")
+    if y is not None:
+        goal("start-up ≤ 1.10 × the same-window yardstick", s <= 1.10 * y,
+             f"{s:.1f} ms against {y:.1f} ms: {s / y:.2f} ×")
+        s, y = median("rss"), median("rss", "yardstick")
+        goal("RSS before START ≤ 1.10 × the same-window yardstick", s <= 1.10 * y,
+             f"{s:.1f} MiB against {y:.1f} MiB: {s / y:.2f} ×")
+    s, y = median("run_cpu"), median("run_cpu", "yardstick")
+    if y is not None:
+        goal("CPU while running ≤ the same-window yardstick's", s <= y,
+             f"{s:.2f} % against {y:.2f} % of a core")
+    if figures["idle_wake"]["yardstick"]:
+        wake = figures["idle_wake"]["Slonk"]
+        goal(f"no wake-ups idle before START, {IDLE_AFTER} s after the last input", max(wake) == 0,
+             f"median {statistics.median(wake):.2f} /s, most {max(wake):.2f} /s; yardstick "
+             f"{median('idle_wake', 'yardstick'):.2f} /s, baseline {median('idle_wake', 'baseline'):.2f} /s")
+    late = figures["latency"]["Slonk"]
+    if late:
+        goal("cue latency median ≤ 50 ms, worst ≤ 90 ms",
+             statistics.median(late) <= 50 and max(late) <= 90,
+             f"median {statistics.median(late):.1f} ms, worst {max(late):.1f} ms, {len(late)} cues")
+
+
+order = ["Slonk"] if part == "latency" else list(PROGRAMS)
+with tempfile.TemporaryDirectory() as folder:
+    for run in range(runs):
+        for name in order:
+            session(name, run, folder)
+report()
+if part != "latency":
+    memory_by_mapping()

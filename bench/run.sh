@@ -3,14 +3,17 @@
 # SPDX-FileCopyrightText: 2026 The Slonk developers
 # The benchmarks in one command: builds a Release build, then prints the tick
 # costs and one table of start-up, memory, CPU, wake-ups and cue latency
-# against a minimal Qt program, on Xvfb with openbox and a private PulseAudio;
-# the cue latency again with PipeWire, and start-up and memory again natively
-# on Wayland (headless weston); and the schedule accuracy of a whole challenge
-# at a hundred times real speed.
-# Figures only: it never fails for a figure. Takes about eight minutes.
-# Usage: bench/run.sh [RUNS] [RUNNING-SECONDS]   (defaults 10 and 180)
+# against two yardsticks, the same window without sound, session bus,
+# accessibility or icon, and an empty Qt window, on Xvfb with openbox and a
+# private PulseAudio; the cue latency again with PipeWire, and start-up and
+# memory again natively on Wayland (headless weston); and the schedule accuracy
+# of a whole challenge at a hundred times real speed.
+# Figures only: it never fails for a figure. Takes about 25 minutes with the
+# defaults: each run holds 25 s of idle and RUNNING-SECONDS of running for Slonk
+# and the yardstick, and RUNNING-SECONDS for Slonk on PipeWire.
+# Usage: bench/run.sh [RUNS] [RUNNING-SECONDS]   (defaults 5 and 60)
 set -euo pipefail
-runs=${1:-10} running_seconds=${2:-180}
+runs=${1:-5} running_seconds=${2:-60}
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 scripts/deps.sh test
@@ -27,8 +30,9 @@ dbus-run-session -- build-release/bench/finish_bench build-release/testkit/fake_
 
 # measure [WHAT LABEL]: bench/measure.py on the rig the enclosing block started.
 measure() {
-    "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/baseline \
-        build-release/testkit/firstpaint.so assets/slonk.wav "$runs" "$running_seconds" "$@"
+    "$PYTHON" bench/measure.py build-release/bin/slonk build-release/bench/yardstick \
+        build-release/bench/baseline build-release/testkit/firstpaint.so assets/slonk.wav \
+        "$runs" "$running_seconds" "$@"
 }
 
 (
