@@ -125,14 +125,14 @@ void PulseCues::disconnect()
 // and ready to take samples; nullptr when the server refuses it.
 pa_stream *PulseCues::openStream(const CueSamples &format)
 {
-    const pa_sample_spec spec = sampleSpec(format);
-    pa_stream *stream = pa_stream_new(context_, "Cue", &spec, nullptr);
+    const pa_sample_spec layout = sampleSpec(format);
+    pa_stream *stream = pa_stream_new(context_, "Cue", &layout, nullptr);
     if (!stream)
         return nullptr;
     pa_stream_set_state_callback(stream, wakeWaiter, loop_);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(BufferUs, &spec));
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(BufferUs, &layout));
     attr.prebuf = 0; // starts when uncorked, however short the cue
     attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(-1);
@@ -187,7 +187,7 @@ void PulseCues::prepare(const CueSamples &format)
 
 void PulseCues::play(const CueSamples &cue)
 {
-    const pa_sample_spec spec = sampleSpec(cue);
+    const pa_sample_spec layout = sampleSpec(cue);
     Lock lock(loop_);
     pa_stream *stream = nullptr;
     if (preparedFor(cue)) {
@@ -204,7 +204,7 @@ void PulseCues::play(const CueSamples &cue)
     // The whole cue at once: the server takes up to 4 MiB, more than any cue
     // (wavcheck.h), so nothing here has to keep up with the playing. The
     // silence after it is what a sink may still hold when the stream goes.
-    const QByteArray silence(static_cast<qsizetype>(pa_usec_to_bytes(TailUs, &spec)),
+    const QByteArray silence(static_cast<qsizetype>(pa_usec_to_bytes(TailUs, &layout)),
                              cue.bits == 8 ? '\x80' : '\0');
     if (pa_stream_write(stream, cue.data.constData(), static_cast<size_t>(cue.data.size()), nullptr,
                         0, PA_SEEK_RELATIVE) < 0 ||
