@@ -301,6 +301,9 @@ void FrmDrunk::onStartClick()
     // selected; the volume is fixed now, so nothing stays selected.
     tbShotVol->deselect();
     startChallenge(state_, platform_.clock.now());
+    // The first shot is due at START itself: its cue and the first values
+    // come now, not with the timer's first tick 50 ms on.
+    onTickTimer();
     platform_.screenKeeper.keepAwake();
 }
 
