@@ -3,6 +3,7 @@
 
 #include "cueplayer.h"
 
+#include "pulseapi.h"
 #include "pulsecues.h"
 #include "wavcheck.h"
 
@@ -53,26 +54,28 @@ void CuePlayer::play()
 
 void CuePlayer::playNow()
 {
-    const CueSamples cue = readCueSamples(cueFile_());
-    if (!cue.data.isEmpty())
-        pulse().play(cue);
+    if (PulseCues *cues = pulse())
+        if (const CueSamples cue = readCueSamples(cueFile_()); !cue.data.isEmpty())
+            cues->play(cue);
 }
 
 void CuePlayer::prepareNext()
 {
-    const CueSamples cue = readCueSamples(cueFile_());
-    if (!cue.data.isEmpty())
-        pulse().prepare(cue);
+    if (PulseCues *cues = pulse())
+        if (const CueSamples cue = readCueSamples(cueFile_()); !cue.data.isEmpty())
+            cues->prepare(cue);
 }
 
-PulseCues &CuePlayer::pulse()
+// libpulse is loaded here, on this thread, at the first cue or a second
+// after start-up, whichever comes first: never in the window's way.
+PulseCues *CuePlayer::pulse()
 {
-    if (!pulse_)
+    if (!pulse_ && pulseApi())
         pulse_ = std::make_unique<PulseCues>([this] {
             QMetaObject::invokeMethod(
                 worker_.get(), [this] { prepareNext(); }, Qt::QueuedConnection);
         });
-    return *pulse_;
+    return pulse_.get();
 }
 
 } // namespace slonk

@@ -37,7 +37,7 @@ public:
 private:
     void playNow();
     void prepareNext();
-    PulseCues &pulse();
+    PulseCues *pulse(); // nullptr without libpulse
 
     std::function<QString()> cueFile_;
     QThread thread_;

@@ -3,14 +3,18 @@
 
 #include "pulsecues.h"
 
-#include <pulse/context.h>
-#include <pulse/error.h>
-#include <pulse/stream.h>
-#include <pulse/thread-mainloop.h>
+#include "pulseapi.h"
+
 #include <utility>
 
 namespace slonk {
 namespace {
+
+// Loaded before any PulseCues is made (pulsecues.h).
+const PulseApi &pa()
+{
+    return *pulseApi();
+}
 
 // The buffer asked of the server. PipeWire runs its whole graph at the
 // smallest latency any stream asks for (a third of this, here): asking for
@@ -24,8 +28,8 @@ constexpr pa_usec_t TailUs = 300'000;
 class Lock
 {
 public:
-    explicit Lock(pa_threaded_mainloop *loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
-    ~Lock() { pa_threaded_mainloop_unlock(loop_); }
+    explicit Lock(pa_threaded_mainloop *loop) : loop_(loop) { pa().threaded_mainloop_lock(loop_); }
+    ~Lock() { pa().threaded_mainloop_unlock(loop_); }
     Lock(const Lock &) = delete;
     Lock &operator=(const Lock &) = delete;
 
@@ -35,12 +39,12 @@ private:
 
 void wakeWaiter(pa_context *, void *loop)
 {
-    pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
+    pa().threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
 }
 
 void wakeWaiter(pa_stream *, void *loop)
 {
-    pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
+    pa().threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
 }
 
 pa_sample_spec sampleSpec(const CueSamples &format)
@@ -57,15 +61,15 @@ bool sameFormat(const CueSamples &a, const CueSamples &b)
 void dropOperation(pa_operation *operation)
 {
     if (operation)
-        pa_operation_unref(operation);
+        pa().operation_unref(operation);
 }
 
 } // namespace
 
 PulseCues::PulseCues(std::function<void()> playedOut)
-    : playedOut_(std::move(playedOut)), loop_(pa_threaded_mainloop_new())
+    : playedOut_(std::move(playedOut)), loop_(pa().threaded_mainloop_new())
 {
-    pa_threaded_mainloop_start(loop_);
+    pa().threaded_mainloop_start(loop_);
 }
 
 PulseCues::~PulseCues()
@@ -74,8 +78,8 @@ PulseCues::~PulseCues()
         Lock lock(loop_);
         disconnect();
     }
-    pa_threaded_mainloop_stop(loop_);
-    pa_threaded_mainloop_free(loop_);
+    pa().threaded_mainloop_stop(loop_);
+    pa().threaded_mainloop_free(loop_);
 }
 
 // With the lock held: whether the context is ready, connecting a fresh one
@@ -83,27 +87,27 @@ PulseCues::~PulseCues()
 // found too).
 bool PulseCues::connect()
 {
-    if (context_ && pa_context_get_state(context_) == PA_CONTEXT_READY)
+    if (context_ && pa().context_get_state(context_) == PA_CONTEXT_READY)
         return true;
     disconnect();
-    context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Slonk");
+    context_ = pa().context_new(pa().threaded_mainloop_get_api(loop_), "Slonk");
     if (!context_)
         return false;
-    pa_context_set_state_callback(context_, wakeWaiter, loop_);
+    pa().context_set_state_callback(context_, wakeWaiter, loop_);
     // No autospawn: a missing server means no sound, never a server of ours.
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    if (pa().context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         disconnect();
         return false;
     }
     for (;;) {
-        const pa_context_state_t state = pa_context_get_state(context_);
+        const pa_context_state_t state = pa().context_get_state(context_);
         if (state == PA_CONTEXT_READY)
             return true;
         if (!PA_CONTEXT_IS_GOOD(state)) {
             disconnect();
             return false;
         }
-        pa_threaded_mainloop_wait(loop_);
+        pa().threaded_mainloop_wait(loop_);
     }
 }
 
@@ -114,9 +118,9 @@ void PulseCues::disconnect()
     while (!playing_.empty())
         finish(*playing_.begin());
     if (context_) {
-        pa_context_set_state_callback(context_, nullptr, nullptr);
-        pa_context_disconnect(context_);
-        pa_context_unref(context_);
+        pa().context_set_state_callback(context_, nullptr, nullptr);
+        pa().context_disconnect(context_);
+        pa().context_unref(context_);
         context_ = nullptr;
     }
 }
@@ -126,31 +130,31 @@ void PulseCues::disconnect()
 pa_stream *PulseCues::openStream(const CueSamples &format)
 {
     const pa_sample_spec layout = sampleSpec(format);
-    pa_stream *stream = pa_stream_new(context_, "Cue", &layout, nullptr);
+    pa_stream *stream = pa().stream_new(context_, "Cue", &layout, nullptr);
     if (!stream)
         return nullptr;
-    pa_stream_set_state_callback(stream, wakeWaiter, loop_);
+    pa().stream_set_state_callback(stream, wakeWaiter, loop_);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(BufferUs, &layout));
+    attr.tlength = static_cast<uint32_t>(pa().usec_to_bytes(BufferUs, &layout));
     attr.prebuf = 0; // starts when uncorked, however short the cue
     attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(-1);
     const auto flags =
         static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
-    if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) == 0) {
+    if (pa().stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) == 0) {
         for (;;) {
-            const pa_stream_state_t state = pa_stream_get_state(stream);
+            const pa_stream_state_t state = pa().stream_get_state(stream);
             if (state == PA_STREAM_READY)
                 return stream;
             if (!PA_STREAM_IS_GOOD(state))
                 break;
-            pa_threaded_mainloop_wait(loop_);
+            pa().threaded_mainloop_wait(loop_);
         }
     }
-    pa_stream_set_state_callback(stream, nullptr, nullptr);
-    pa_stream_disconnect(stream);
-    pa_stream_unref(stream);
+    pa().stream_set_state_callback(stream, nullptr, nullptr);
+    pa().stream_disconnect(stream);
+    pa().stream_unref(stream);
     return nullptr;
 }
 
@@ -158,9 +162,9 @@ void PulseCues::dropPrepared()
 {
     if (!prepared_)
         return;
-    pa_stream_set_state_callback(prepared_, nullptr, nullptr);
-    pa_stream_disconnect(prepared_);
-    pa_stream_unref(prepared_);
+    pa().stream_set_state_callback(prepared_, nullptr, nullptr);
+    pa().stream_disconnect(prepared_);
+    pa().stream_unref(prepared_);
     prepared_ = nullptr;
 }
 
@@ -169,8 +173,8 @@ void PulseCues::dropPrepared()
 bool PulseCues::preparedFor(const CueSamples &format) const
 {
     return prepared_ && sameFormat(format, preparedFormat_) && context_ &&
-           pa_context_get_state(context_) == PA_CONTEXT_READY &&
-           pa_stream_get_state(prepared_) == PA_STREAM_READY;
+           pa().context_get_state(context_) == PA_CONTEXT_READY &&
+           pa().stream_get_state(prepared_) == PA_STREAM_READY;
 }
 
 void PulseCues::prepare(const CueSamples &format)
@@ -199,21 +203,21 @@ void PulseCues::play(const CueSamples &cue)
             return;
     }
     playing_.insert(stream);
-    pa_stream_set_state_callback(stream, playingStateChanged, this);
-    pa_stream_set_underflow_callback(stream, playedOut, this);
+    pa().stream_set_state_callback(stream, playingStateChanged, this);
+    pa().stream_set_underflow_callback(stream, playedOut, this);
     // The whole cue at once: the server takes up to 4 MiB, more than any cue
     // (wavcheck.h), so nothing here has to keep up with the playing. The
     // silence after it is what a sink may still hold when the stream goes.
-    const QByteArray silence(static_cast<qsizetype>(pa_usec_to_bytes(TailUs, &layout)),
+    const QByteArray silence(static_cast<qsizetype>(pa().usec_to_bytes(TailUs, &layout)),
                              cue.bits == 8 ? '\x80' : '\0');
-    if (pa_stream_write(stream, cue.data.constData(), static_cast<size_t>(cue.data.size()), nullptr,
-                        0, PA_SEEK_RELATIVE) < 0 ||
-        pa_stream_write(stream, silence.constData(), static_cast<size_t>(silence.size()), nullptr,
-                        0, PA_SEEK_RELATIVE) < 0) {
+    if (pa().stream_write(stream, cue.data.constData(), static_cast<size_t>(cue.data.size()),
+                          nullptr, 0, PA_SEEK_RELATIVE) < 0 ||
+        pa().stream_write(stream, silence.constData(), static_cast<size_t>(silence.size()), nullptr,
+                          0, PA_SEEK_RELATIVE) < 0) {
         finish(stream);
         return;
     }
-    dropOperation(pa_stream_cork(stream, 0, nullptr, nullptr));
+    dropOperation(pa().stream_cork(stream, 0, nullptr, nullptr));
 }
 
 // On libpulse's thread, once the server has run out of the cue: it has all
@@ -229,7 +233,7 @@ void PulseCues::playedOut(pa_stream *stream, void *self)
 // On libpulse's thread: a playing stream failed or was ended by the server.
 void PulseCues::playingStateChanged(pa_stream *stream, void *self)
 {
-    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
+    if (!PA_STREAM_IS_GOOD(pa().stream_get_state(stream)))
         static_cast<PulseCues *>(self)->finish(stream);
 }
 
@@ -238,10 +242,10 @@ void PulseCues::finish(pa_stream *stream)
 {
     if (playing_.erase(stream) == 0)
         return;
-    pa_stream_set_state_callback(stream, nullptr, nullptr);
-    pa_stream_set_underflow_callback(stream, nullptr, nullptr);
-    pa_stream_disconnect(stream);
-    pa_stream_unref(stream);
+    pa().stream_set_state_callback(stream, nullptr, nullptr);
+    pa().stream_set_underflow_callback(stream, nullptr, nullptr);
+    pa().stream_disconnect(stream);
+    pa().stream_unref(stream);
 }
 
 } // namespace slonk

@@ -22,13 +22,14 @@ namespace slonk {
 // 40 ms after asking. So the stream for the next cue is opened ahead, corked,
 // and a cue only has to fill it and let it go. (Best opened once the cue
 // before has played out: linking a stream reshapes PipeWire's graph, which a
-// loaded machine may pay for with a lost cycle of the sound playing.) Every cue is written to the
-// server whole at once, with silence after it, and let go of only when the
-// server has played it out: nothing on this side has to keep feeding it, and
-// no tail is cut off.
+// loaded machine may pay for with a lost cycle of the sound playing.) Every
+// cue is written to the server whole at once, with silence after it, and let
+// go of only when the server has played it out: nothing on this side has to
+// keep feeding it, and no tail is cut off.
 //
 // Not thread-safe: one thread calls everything; the server's replies are
-// handled on a thread of libpulse's own.
+// handled on a thread of libpulse's own. Made only once pulseApi() has
+// loaded libpulse.
 class PulseCues final
 {
 public:

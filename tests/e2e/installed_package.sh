@@ -19,7 +19,7 @@ grep -qE '^[IPX]:' "$ART/lintian.log" && e2e_log "lintian: $(grep -E '^[IPX]:' "
 
 fields=$(dpkg-deb -f "$deb" Package Version Section Maintainer Depends Recommends)
 for wanted in "Section: utils" "Maintainer: The Slonk developers" "libqt6widgets6" \
-              "libqt6svg6" "Recommends: qt6-wayland"; do
+              "libqt6svg6" "libpulse0" "Recommends: qt6-wayland"; do
     grep -q "$wanted" <<<"$fields" || e2e_fail "expected \"$wanted\" in the package fields, saw: $fields"
 done
 # The X11 platform comes with libqt6gui6; qt6-qpa-plugins holds only VNC and TUIO.

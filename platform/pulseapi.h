@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
+#pragma once
+
+#include <pulse/context.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
+
+namespace slonk {
+
+// The calls of libpulse the cue makes, each under its name less "pa_".
+#define SLONK_PULSE_CALLS(X)                                                                       \
+    X(context_connect)                                                                             \
+    X(context_disconnect)                                                                          \
+    X(context_get_state)                                                                           \
+    X(context_new)                                                                                 \
+    X(context_set_state_callback)                                                                  \
+    X(context_unref)                                                                               \
+    X(operation_unref)                                                                             \
+    X(stream_connect_playback)                                                                     \
+    X(stream_cork)                                                                                 \
+    X(stream_disconnect)                                                                           \
+    X(stream_get_state)                                                                            \
+    X(stream_new)                                                                                  \
+    X(stream_set_state_callback)                                                                   \
+    X(stream_set_underflow_callback)                                                               \
+    X(stream_unref)                                                                                \
+    X(stream_write)                                                                                \
+    X(threaded_mainloop_free)                                                                      \
+    X(threaded_mainloop_get_api)                                                                   \
+    X(threaded_mainloop_lock)                                                                      \
+    X(threaded_mainloop_new)                                                                       \
+    X(threaded_mainloop_signal)                                                                    \
+    X(threaded_mainloop_start)                                                                     \
+    X(threaded_mainloop_stop)                                                                      \
+    X(threaded_mainloop_unlock)                                                                    \
+    X(threaded_mainloop_wait)                                                                      \
+    X(usec_to_bytes)
+
+struct PulseApi
+{
+#define SLONK_PULSE_POINTER(name) decltype(&::pa_##name) name = nullptr;
+    SLONK_PULSE_CALLS(SLONK_PULSE_POINTER)
+#undef SLONK_PULSE_POINTER
+};
+
+// libpulse, looked up the first time it is asked for rather than linked:
+// linked, it and the dozen sound libraries it brings in were loaded at exec,
+// ahead of the window's first paint, which needs none of them. Safe from any
+// thread; nullptr, said once on standard error, when it cannot be loaded.
+const PulseApi *pulseApi();
+
+} // namespace slonk
