@@ -49,6 +49,8 @@ for server in "${servers[@]}"; do
             passed[$server]=$((passed[$server] + 1))
         else
             failed=1
+            # Kept apart: the next run starts the artefacts afresh.
+            rm -rf "$build/e2e/stress-$server-$run"
             cp -r "$art" "$build/e2e/stress-$server-$run"
         fi
         echo "$server run $run: $whole whole cues, $partial partial, $other other sound; $verdict" \
