@@ -59,11 +59,12 @@ void CuePlayer::playNow()
             cues->play(cue);
 }
 
+// A stream needs only the cue's format: its header is all that is read.
 void CuePlayer::prepareNext()
 {
     if (PulseCues *cues = pulse())
-        if (const CueSamples cue = readCueSamples(cueFile_()); !cue.data.isEmpty())
-            cues->prepare(cue);
+        if (const WavLayout wav = readWavFileLayout(cueFile_()); wav.verdict == WavVerdict::Usable)
+            cues->prepare({wav.rate, wav.channels, wav.bits, {}});
 }
 
 // libpulse is loaded here, on this thread, at the first cue or a second

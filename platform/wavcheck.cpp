@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+#include <algorithm>
 
 namespace slonk {
 namespace {
@@ -90,8 +91,9 @@ CueSamples readCueSamples(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    // One byte more than a cue may have tells a file grown too long.
-    const QByteArray bytes = file.read(MaxCueBytes + 1);
+    // One byte more than the file holds, or than a cue may have: a file grown
+    // since, or too long, reads as such.
+    const QByteArray bytes = file.read(std::min(file.size(), MaxCueBytes) + 1);
     const WavLayout layout = readWavLayout(bytes, bytes.size());
     if (layout.verdict != WavVerdict::Usable)
         return {};
@@ -99,20 +101,26 @@ CueSamples readCueSamples(const QString &path)
             bytes.sliced(layout.dataOffset, layout.dataSize)};
 }
 
-WavVerdict checkWavFile(const QString &path)
+WavLayout readWavFileLayout(const QString &path)
 {
+    const auto verdict = [](WavVerdict v) { return WavLayout{v}; };
     const QFileInfo info(path);
     if (!info.exists())
-        return WavVerdict::Missing;
+        return verdict(WavVerdict::Missing);
     if (!info.isFile())
-        return WavVerdict::NotAFile;
+        return verdict(WavVerdict::NotAFile);
     if (info.size() > MaxCueBytes)
-        return WavVerdict::TooLarge;
+        return verdict(WavVerdict::TooLarge);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return WavVerdict::Unreadable;
+        return verdict(WavVerdict::Unreadable);
     const QByteArray head = file.read(HeaderBytes);
-    return checkWavHeader(head, info.size());
+    return readWavLayout(head, info.size());
+}
+
+WavVerdict checkWavFile(const QString &path)
+{
+    return readWavFileLayout(path).verdict;
 }
 
 } // namespace slonk

@@ -38,6 +38,9 @@ struct WavLayout
 // The layout of a WAV from its first bytes, for a file fileSize bytes long.
 WavLayout readWavLayout(QByteArrayView head, qint64 fileSize);
 
+// The layout of the WAV at path; reads its header only.
+WavLayout readWavFileLayout(const QString &path);
+
 // Whether the file at path can be played as a cue; reads its header only.
 WavVerdict checkWavFile(const QString &path);
 
