@@ -26,7 +26,8 @@ e2e_start_pipewire() {
     wireplumber >>"$ART/wireplumber.log" 2>&1 &
     E2E_WIREPLUMBER=$!
     E2E_PIDS+=($E2E_WIREPLUMBER)
-    pipewire-pulse >>"$ART/pipewire-pulse.log" 2>&1 &
+    # Its log says whether its data thread got real-time scheduling.
+    PIPEWIRE_DEBUG=3 pipewire-pulse >>"$ART/pipewire-pulse.log" 2>&1 &
     E2E_PIPEWIRE_PULSE=$!
     E2E_PIDS+=($E2E_PIPEWIRE_PULSE)
     e2e_wait 10 "pipewire-pulse" pactl info
