@@ -64,7 +64,7 @@ void CuePlayer::prepareNext()
 {
     if (PulseCues *cues = pulse())
         if (const WavLayout wav = readWavFileLayout(cueFile_()); wav.verdict == WavVerdict::Usable)
-            cues->prepare({wav.rate, wav.channels, wav.bits, {}});
+            cues->prepare(wav);
 }
 
 // libpulse is loaded here, on this thread, at the first cue or a second

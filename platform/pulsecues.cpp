@@ -47,15 +47,10 @@ void wakeWaiter(pa_stream *, void *loop)
     pa().threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
 }
 
-pa_sample_spec sampleSpec(const CueSamples &format)
+pa_sample_spec sampleSpec(const CueFormat &format)
 {
     return {format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, format.rate,
             static_cast<uint8_t>(format.channels)};
-}
-
-bool sameFormat(const CueSamples &a, const CueSamples &b)
-{
-    return a.rate == b.rate && a.channels == b.channels && a.bits == b.bits;
 }
 
 void dropOperation(pa_operation *operation)
@@ -127,7 +122,7 @@ void PulseCues::disconnect()
 
 // With the lock held and the context ready: a stream for the format, corked
 // and ready to take samples; nullptr when the server refuses it.
-pa_stream *PulseCues::openStream(const CueSamples &format)
+pa_stream *PulseCues::openStream(const CueFormat &format)
 {
     const pa_sample_spec layout = sampleSpec(format);
     pa_stream *stream = pa().stream_new(context_, "Cue", &layout, nullptr);
@@ -170,14 +165,14 @@ void PulseCues::dropPrepared()
 
 // With the lock held: whether the prepared stream can play a cue of this
 // format. It is gone with its server, which the context reports first.
-bool PulseCues::preparedFor(const CueSamples &format) const
+bool PulseCues::preparedFor(const CueFormat &format) const
 {
-    return prepared_ && sameFormat(format, preparedFormat_) && context_ &&
+    return prepared_ && format == preparedFormat_ && context_ &&
            pa().context_get_state(context_) == PA_CONTEXT_READY &&
            pa().stream_get_state(prepared_) == PA_STREAM_READY;
 }
 
-void PulseCues::prepare(const CueSamples &format)
+void PulseCues::prepare(const CueFormat &format)
 {
     Lock lock(loop_);
     if (preparedFor(format))
@@ -186,7 +181,7 @@ void PulseCues::prepare(const CueSamples &format)
     if (!connect())
         return;
     prepared_ = openStream(format);
-    preparedFormat_ = {format.rate, format.channels, format.bits, {}};
+    preparedFormat_ = format;
 }
 
 void PulseCues::play(const CueSamples &cue)

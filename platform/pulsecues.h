@@ -41,7 +41,7 @@ public:
 
     // Opens the stream for a next cue in this format, unless one is ready.
     // Waits for the server; does nothing when there is none.
-    void prepare(const CueSamples &format);
+    void prepare(const CueFormat &format);
     // Plays the samples whole, on the stream made ready for them when it has
     // their format, else on one opened now. Connects again when the server
     // was lost. Does nothing without a server.
@@ -50,8 +50,8 @@ public:
 private:
     bool connect();
     void disconnect();
-    pa_stream *openStream(const CueSamples &format);
-    bool preparedFor(const CueSamples &format) const;
+    pa_stream *openStream(const CueFormat &format);
+    bool preparedFor(const CueFormat &format) const;
     void dropPrepared();
     static void playedOut(pa_stream *stream, void *self);
     static void playingStateChanged(pa_stream *stream, void *self);
@@ -61,7 +61,7 @@ private:
     pa_threaded_mainloop *loop_;
     pa_context *context_ = nullptr;
     pa_stream *prepared_ = nullptr;
-    CueSamples preparedFormat_; // without samples
+    CueFormat preparedFormat_;
     std::set<pa_stream *> playing_;
 };
 

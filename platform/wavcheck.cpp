@@ -97,13 +97,16 @@ CueSamples readCueSamples(const QString &path)
     const WavLayout layout = readWavLayout(bytes, bytes.size());
     if (layout.verdict != WavVerdict::Usable)
         return {};
-    return {layout.rate, layout.channels, layout.bits,
-            bytes.sliced(layout.dataOffset, layout.dataSize)};
+    return {layout, bytes.sliced(layout.dataOffset, layout.dataSize)};
 }
 
 WavLayout readWavFileLayout(const QString &path)
 {
-    const auto verdict = [](WavVerdict v) { return WavLayout{v}; };
+    const auto verdict = [](WavVerdict v) {
+        WavLayout layout;
+        layout.verdict = v;
+        return layout;
+    };
     const QFileInfo info(path);
     if (!info.exists())
         return verdict(WavVerdict::Missing);

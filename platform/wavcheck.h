@@ -23,14 +23,20 @@ enum class WavVerdict
     Truncated,   // the header promises more than the file holds
 };
 
-// What a WAV holds and where its samples are; the numbers mean something only
-// when the verdict is Usable.
-struct WavLayout
+// The format of a cue's samples: what a sound server's stream is opened for.
+struct CueFormat
 {
-    WavVerdict verdict = WavVerdict::NotWav;
     quint32 rate = 0;
     quint16 channels = 0;
-    quint16 bits = 0;      // 8 (unsigned) or 16 (signed, little-endian)
+    quint16 bits = 0; // 8 (unsigned) or 16 (signed, little-endian)
+    bool operator==(const CueFormat &) const = default;
+};
+
+// What a WAV holds and where its samples are; the numbers mean something only
+// when the verdict is Usable.
+struct WavLayout : CueFormat
+{
+    WavVerdict verdict = WavVerdict::NotWav;
     qint64 dataOffset = 0; // the first sample byte
     qint64 dataSize = 0;   // whole frames only: a torn last frame is left out
 };
@@ -48,11 +54,8 @@ WavVerdict checkWavFile(const QString &path);
 WavVerdict checkWavHeader(QByteArrayView head, qint64 fileSize);
 
 // A cue's samples as read from its file, with their format.
-struct CueSamples
+struct CueSamples : CueFormat
 {
-    quint32 rate = 0;
-    quint16 channels = 0;
-    quint16 bits = 0;
     QByteArray data; // empty when the file is not a usable cue
 };
 
