@@ -10,6 +10,7 @@
 # Timing-sensitive: run nothing else that is timed beside it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+source "$here/testkit/pipewire.sh" # e2e_missed_cycles
 runs=${1:-20}
 build=$(realpath "${2:-$here/build}")
 servers=("${@:3}")
@@ -53,12 +54,8 @@ for server in "${servers[@]}"; do
             rm -rf "$build/e2e/stress-$server-$run"
             cp -r "$art" "$build/e2e/stress-$server-$run"
         fi
-        # PipeWire logs each graph cycle that a client missed, one line per node
-        # of it, as "client too slow"; its pulse layer is the client that plays
-        # the program's streams and the recorder's. The recorder's start is one.
         stalls=""
-        [[ ! -f $art/pipewire.log ]] ||
-            stalls=$(grep "client too slow" "$art/pipewire.log" | grep -o "pos:[0-9]*" | sort -u | wc -l)
+        [[ $server != pipewire ]] || stalls=$(e2e_missed_cycles "$art")
         echo "$server run $run: $whole whole cues, $partial partial, $other other sound; $verdict" \
              "$(grep -o 'gaps .*' "$log" | head -n 1)${stalls:+; graph cycles missed: $stalls}"
     done

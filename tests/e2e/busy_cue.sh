@@ -12,14 +12,6 @@ source "$E2E_KIT/pipewire.sh"
 e2e_start_sound "$server"
 cue=$E2E_BUILD/bin/slonk.wav
 
-# Graph cycles that PipeWire's pulse layer has missed so far; it plays the
-# program's streams and the recorder's on one real-time thread, and logs each
-# time that thread woke too late. Nothing on PulseAudio.
-missed_cycles() {
-    [[ -f $ART/pipewire-pulse.log ]] || { echo 0; return; }
-    grep -c "client missed" "$ART/pipewire-pulse.log" || true
-}
-
 # One round of cues, recorded and judged: sets VERDICT, false when one was cut
 # or late. The recorder may still be behind the player: a broken cue never
 # completes the count, and the check after the wait says what it saw. A cue
@@ -37,14 +29,14 @@ play_round() {
         --tolerance 0.25 2>&1)
 }
 
-missed=$(missed_cycles)
+missed=$(e2e_missed_cycles)
 if ! play_round; then
     # A cycle the server missed drops its share of everything playing, the
     # recorder's included: such a round says nothing of the program, and is
     # played once more. Without that record, or a second time, it fails.
-    stalls=$(($(missed_cycles) - missed))
+    stalls=$(($(e2e_missed_cycles) - missed))
     ((stalls > 0)) || e2e_fail "$VERDICT"
-    e2e_log "the server's pulse layer missed cycles $stalls times in that round ($VERDICT): once more"
+    e2e_log "a client of the server missed $stalls graph cycles in that round ($VERDICT): once more"
     mv "$ART/recording.wav" "$ART/recording-server-stalled.wav"
     E2E_RECORD_LATENCY_MS=40 e2e_record
     play_round || e2e_fail "$VERDICT"
