@@ -50,15 +50,17 @@ e2e_kill_pipewire() {
     done
 }
 
-# e2e_missed_cycles [FOLDER]: the graph cycles a client of PipeWire missed in
-# the run whose artefacts are in FOLDER ($ART by default); 0 without PipeWire.
-# The daemon logs each as "client too slow", a line for each node of the late
-# client. Its pulse layer is the client that plays the program's streams and
-# the recorder's on one real-time thread; the recorder's start is one miss.
+# e2e_missed_cycles [FOLDER [NODE]]: the graph cycles a client of PipeWire
+# missed in the run whose artefacts are in FOLDER ($ART by default), or only
+# those in which a node named NODE was late; 0 without PipeWire. The daemon
+# logs each as "client too slow", a line for each late node. Its pulse layer
+# is the client that plays the program's streams and the recorder's on one
+# real-time thread; the recorder's start is one miss.
 e2e_missed_cycles() {
     local log=${1:-$ART}/pipewire.log
     [[ -f $log ]] || { echo 0; return; }
-    awk '/client too slow/ { match($0, /pos:[0-9]+/); seen[substr($0, RSTART, RLENGTH)] }
+    awk -v node="(${2:-}" '/client too slow/ && index($0, node) {
+             match($0, /pos:[0-9]+/); seen[substr($0, RSTART, RLENGTH)] }
          END { print length(seen) }' "$log"
 }
 

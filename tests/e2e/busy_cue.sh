@@ -31,9 +31,10 @@ play_round() {
 
 missed=$(e2e_missed_cycles)
 if ! play_round; then
-    # A cycle the server missed drops its share of everything playing, the
-    # recorder's included: such a round says nothing of the program, and is
-    # played once more. Without that record, or a second time, it fails.
+    # A cycle the server's real-time thread missed is silence in everything it
+    # plays, and lost to its recorder: such a round says nothing of the
+    # program, and is played once more. Without that record, or a second
+    # time, it fails.
     stalls=$(($(e2e_missed_cycles) - missed))
     ((stalls > 0)) || e2e_fail "$VERDICT"
     e2e_log "a client of the server missed $stalls graph cycles in that round ($VERDICT): once more"
