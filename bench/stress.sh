@@ -86,9 +86,11 @@ for server in "${servers[@]}"; do
         missed=""
         [[ $server != pipewire ]] || missed=$(missed_cycles "$art/pipewire.log" "$stalls" |
             awk '{ print "; graph cycles missed: " $1 ", " $2 " of them while a CPU was held" }')
+        held=$(awk '$3 > worst { worst = $3 }
+                    END { if (worst) printf "; a CPU held up to %.0f ms", worst
+                          else printf "; no CPU held over 20 ms" }' "$stalls")
         echo "$server run $run: $whole whole cues, $partial partial, $other other sound; $verdict" \
-             "$(grep -o 'gaps .*' "$log" | head -n 1)$missed" \
-             "$(awk '$3 > worst { worst = $3 } END { printf "; a CPU held up to %.0f ms", worst }' "$stalls")"
+             "$(grep -o 'gaps .*' "$log" | head -n 1)$missed$held"
     done
 done
 for server in "${servers[@]}"; do
