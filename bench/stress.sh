@@ -42,6 +42,7 @@ print(len(onsets), len(partial), other)
 # The daemon logs a miss as the next cycle begins, so the late cycle is the 46 ms
 # before; a stall is the LATE-MS before its stamp, on the same clock.
 missed_cycles() {
+    [[ -f $1 ]] || { echo 0 0; return; }
     /usr/bin/python3 -c '
 import re, sys
 misses = {}
