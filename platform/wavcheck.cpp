@@ -102,11 +102,7 @@ CueSamples readCueSamples(const QString &path)
 
 WavLayout readWavFileLayout(const QString &path)
 {
-    const auto verdict = [](WavVerdict v) {
-        WavLayout layout;
-        layout.verdict = v;
-        return layout;
-    };
+    const auto verdict = [](WavVerdict v) { return WavLayout{{}, v}; };
     const QFileInfo info(path);
     if (!info.exists())
         return verdict(WavVerdict::Missing);
