@@ -14,6 +14,7 @@
 # Timing-sensitive: run nothing else that is timed beside it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+source "$here/testkit/pipewire.sh" # e2e_missed_cycles
 runs=${1:-20}
 build=$(realpath "${2:-$here/build}")
 servers=("${@:3}")
@@ -36,27 +37,6 @@ other = sum(1 for a, b in zip(edges[0::2], edges[1::2])
             if recording[a:b].strip(b"\0") and not any(a <= c < b for c in cut))
 print(len(onsets), len(partial), other)
 ' "$here/testkit" "$1" "$2"
-}
-
-# missed cycles: "MISSED WHILE-STALLED" for a run's PipeWire log and stalls file.
-# The daemon logs a miss as the next cycle begins, so the late cycle is the 46 ms
-# before; a stall is the LATE-MS before its stamp, on the same clock.
-missed_cycles() {
-    [[ -f $1 ]] || { echo 0 0; return; }
-    /usr/bin/python3 -c '
-import re, sys
-misses = {}
-with open(sys.argv[1], errors="replace") as log:
-    for line in log:
-        found = re.search(r"\]\[([0-9.]+)\].*client too slow.*pos:([0-9]+)", line)
-        if found:
-            misses.setdefault(found[2], float(found[1]))
-with open(sys.argv[2]) as stalls:
-    held = [(float(stamp) - float(late) / 1e3, float(stamp))
-            for stamp, _, late in (line.split() for line in stalls)]
-during = sum(1 for t in misses.values() if any(a < t and b > t - 0.046 for a, b in held))
-print(len(misses), during)
-' "$1" "$2"
 }
 
 failed=0
@@ -86,7 +66,7 @@ for server in "${servers[@]}"; do
             cp -r "$art" "$build/e2e/stress-$server-$run"
         fi
         missed=""
-        [[ $server != pipewire ]] || missed=$(missed_cycles "$art/pipewire.log" "$stalls" |
+        [[ $server != pipewire ]] || missed=$(e2e_missed_cycles "$art" "" "$stalls" |
             awk '{ print "; graph cycles missed: " $1 ", " $2 " of them while a CPU was held" }')
         held=$(awk '$3 > worst { worst = $3 }
                     END { if (worst) printf "; a CPU held up to %.0f ms", worst

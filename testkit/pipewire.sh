@@ -50,18 +50,29 @@ e2e_kill_pipewire() {
     done
 }
 
-# e2e_missed_cycles [FOLDER [NODE]]: the graph cycles a client of PipeWire
-# missed in the run whose artefacts are in FOLDER ($ART by default), or only
-# those in which a node named NODE was late; 0 without PipeWire. The daemon
-# logs each as "client too slow", a line for each late node. Its pulse layer
-# is the client that plays the program's streams and the recorder's on one
-# real-time thread; the recorder's start is one miss.
+# e2e_missed_cycles [FOLDER [NODE [STALLS]]]: the graph cycles a client of
+# PipeWire missed in the run whose artefacts are in FOLDER ($ART by default),
+# or only those in which a node named NODE was late; 0 without PipeWire. The
+# daemon logs each as "client too slow", a line for each late node, as the
+# next cycle begins. Its pulse layer is the client that plays the program's
+# streams and the recorder's on one real-time thread; the recorder's start is
+# one miss. With a STALLS file of bench/rt_stalls, a second number: the misses
+# whose cycle (the 46 ms before the line) overlaps a CPU held back, the
+# LATE-MS before each stall's stamp, on the log's clock.
 e2e_missed_cycles() {
     local log=${1:-$ART}/pipewire.log
-    [[ -f $log ]] || { echo 0; return; }
-    awk -v node="(${2:-}" '/client too slow/ && index($0, node) {
-             match($0, /pos:[0-9]+/); seen[substr($0, RSTART, RLENGTH)] }
-         END { print length(seen) }' "$log"
+    [[ -f $log ]] || { echo 0 0; return; }
+    awk -v node="(${2:-}" -v stalls="${3:-/dev/null}" '
+        FILENAME == stalls { from[n] = $1 - $3 / 1000; to[n++] = $1; next }
+        /client too slow/ && index($0, node) {
+            match($0, /pos:[0-9]+/); pos = substr($0, RSTART, RLENGTH)
+            if (pos in seen) next
+            seen[pos]
+            match($0, /\]\[[0-9.]+\]/); t = substr($0, RSTART + 2, RLENGTH - 3) + 0
+            for (i = 0; i < n; i++)
+                if (from[i] < t && to[i] > t - 0.046) { held++; break }
+        }
+        END { print length(seen), held + 0 }' "${3:-/dev/null}" "$log"
 }
 
 # e2e_start_sound pulseaudio|pipewire [passive]: either server, recorded.
