@@ -68,7 +68,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("app.slonk.Slonk"));
 
     slonk::BootClock clock;
-    slonk::StreamCueSound cueSound(slonk::applicationDirectory());
+    slonk::StreamCueSound cueSound(slonk::applicationDirectory(),
+                                   {"Slonk", "app.slonk.Slonk", "app.slonk.Slonk", SLONK_VERSION});
     slonk::MessageFinishBox finishBox;
     slonk::EventLoopEnd programEnd;
     slonk::ScreenSaverKeeper screenKeeper; // let go of when the program ends

@@ -236,6 +236,8 @@ void FrmDrunk::setupTimers()
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(design::CueMilliseconds);
+    // A coarse timer may fire up to 5 % late: the flash lasts 600 ms, not 630.
+    Timer2->setTimerType(Qt::PreciseTimer);
     connect(Timer2, &QTimer::timeout, this, &FrmDrunk::onCueTimer);
 }
 
@@ -301,9 +303,6 @@ void FrmDrunk::onStartClick()
     // selected; the volume is fixed now, so nothing stays selected.
     tbShotVol->deselect();
     startChallenge(state_, platform_.clock.now());
-    // The first shot is due at START itself: its cue and the first values
-    // come now, not with the timer's first tick 50 ms on.
-    onTickTimer();
     platform_.screenKeeper.keepAwake();
 }
 

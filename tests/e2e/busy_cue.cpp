@@ -54,7 +54,8 @@ int main(int argc, char *argv[])
         std::fputs("usage: busy_cue FOLDER [--end-mid-cue]\n", stderr);
         return 2;
     }
-    slonk::StreamCueSound cueSound(QString::fromLocal8Bit(argv[1]));
+    slonk::StreamCueSound cueSound(QString::fromLocal8Bit(argv[1]),
+                                   {"busy_cue", "busy_cue", "", "1"});
     if (endMidCue) {
         cueSound.play();
         QTimer::singleShot(milliseconds(150), &app, &QCoreApplication::quit);

@@ -3,11 +3,26 @@
 
 #include "pulseapi.h"
 
+#ifndef SLONK_LINK_PULSE
 #include <cstdio>
 #include <dlfcn.h>
 #include <memory>
+#endif
 
 namespace slonk {
+
+#ifdef SLONK_LINK_PULSE
+
+const PulseApi *pulseApi()
+{
+#define SLONK_PULSE_ADDRESS(name) .name = &::pa_##name,
+    static constexpr PulseApi api{SLONK_PULSE_CALLS(SLONK_PULSE_ADDRESS)};
+#undef SLONK_PULSE_ADDRESS
+    return &api;
+}
+
+#else
+
 namespace {
 
 // Found by its soname, as the linker would have; never unloaded, since its
@@ -41,5 +56,7 @@ const PulseApi *pulseApi()
     static const std::unique_ptr<PulseApi> api = loadPulseApi();
     return api.get();
 }
+
+#endif
 
 } // namespace slonk

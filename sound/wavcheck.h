@@ -7,15 +7,15 @@
 #include <QByteArrayView>
 #include <QString>
 
-// Qt's sound effect errors out on some WAVs and hangs for good on others (empty,
-// truncated, not a WAV at all), so a file is checked before it is handed over.
+// A cue file comes from wherever the user put it: it is checked before its
+// samples reach the sound server, which would play noise for a bad header.
 namespace slonk {
 
 enum class WavVerdict
 {
     Usable,
     Missing,     // no such file
-    NotAFile,    // a directory, a device, a socket
+    NotAFile,    // a directory, a device, a socket, a FIFO
     Unreadable,  // no permission, I/O error
     TooLarge,    // longer than any cue should be
     NotWav,      // no RIFF/WAVE header
@@ -44,23 +44,16 @@ struct WavLayout : CueFormat
 // The layout of a WAV from its first bytes, for a file fileSize bytes long.
 WavLayout readWavLayout(QByteArrayView head, qint64 fileSize);
 
-// The layout of the WAV at path; reads its header only.
-WavLayout readWavFileLayout(const QString &path);
-
-// Whether the file at path can be played as a cue; reads its header only.
-WavVerdict checkWavFile(const QString &path);
-
-// The same check on the first bytes of a file that is fileSize bytes long.
-WavVerdict checkWavHeader(QByteArrayView head, qint64 fileSize);
-
 // A cue's samples as read from its file, with their format.
 struct CueSamples : CueFormat
 {
-    QByteArray data; // empty when the file is not a usable cue
+    WavVerdict verdict = WavVerdict::Missing;
+    QByteArray data; // empty unless the verdict is Usable
 };
 
-// Reads the whole file once, so that a file replaced while it is read cannot
-// give samples of one file in the format of another.
+// Reads the file at path (a resource path too) once and whole, so that a file
+// replaced while it is read cannot give samples of one file in the format of
+// another. Never blocks on a FIFO or a device: only a regular file is read.
 CueSamples readCueSamples(const QString &path);
 
 } // namespace slonk

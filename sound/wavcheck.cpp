@@ -4,15 +4,16 @@
 #include "wavcheck.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
-#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace slonk {
 namespace {
 
 constexpr qint64 MaxCueBytes = 4 * 1024 * 1024; // about 24 s of CD-quality stereo
-constexpr qint64 HeaderBytes = 64 * 1024;       // room for the chunks before "data"
 
 quint16 u16(QByteArrayView bytes, qint64 at)
 {
@@ -81,45 +82,56 @@ WavLayout readWavLayout(QByteArrayView head, qint64 fileSize)
     return verdict(WavVerdict::Truncated);
 }
 
-WavVerdict checkWavHeader(QByteArrayView head, qint64 fileSize)
+namespace {
+
+// A regular file opened for reading, or why it cannot be read as a cue. Opened
+// without waiting, so a FIFO named slonk.wav cannot hold the cue thread, and
+// only then looked at, so what is read is what was looked at.
+WavVerdict openRegularFile(const QString &path, QFile &file)
 {
-    return readWavLayout(head, fileSize).verdict;
+    if (path.startsWith(u':')) { // a resource: built in, always a file
+        file.setFileName(path);
+        return file.open(QIODevice::ReadOnly) ? WavVerdict::Usable : WavVerdict::Missing;
+    }
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? WavVerdict::Missing : WavVerdict::Unreadable;
+    struct stat info = {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return WavVerdict::NotAFile;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return WavVerdict::Unreadable;
+    }
+    return WavVerdict::Usable;
 }
+
+} // namespace
 
 CueSamples readCueSamples(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    // One byte more than the file holds, or than a cue may have: a file grown
-    // since, or too long, reads as such.
-    const QByteArray bytes = file.read(std::min(file.size(), MaxCueBytes) + 1);
+    CueSamples cue;
+    QFile file;
+    if (cue.verdict = openRegularFile(path, file); cue.verdict != WavVerdict::Usable)
+        return cue;
+    if (file.size() > MaxCueBytes) {
+        cue.verdict = WavVerdict::TooLarge;
+        return cue;
+    }
+    // One byte more than the file holds: a file grown since reads as such.
+    const QByteArray bytes = file.read(file.size() + 1);
+    if (file.error() != QFileDevice::NoError) {
+        cue.verdict = WavVerdict::Unreadable;
+        return cue;
+    }
     const WavLayout layout = readWavLayout(bytes, bytes.size());
-    if (layout.verdict != WavVerdict::Usable)
-        return {};
-    return {layout, bytes.sliced(layout.dataOffset, layout.dataSize)};
-}
-
-WavLayout readWavFileLayout(const QString &path)
-{
-    const auto verdict = [](WavVerdict v) { return WavLayout{{}, v}; };
-    const QFileInfo info(path);
-    if (!info.exists())
-        return verdict(WavVerdict::Missing);
-    if (!info.isFile())
-        return verdict(WavVerdict::NotAFile);
-    if (info.size() > MaxCueBytes)
-        return verdict(WavVerdict::TooLarge);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return verdict(WavVerdict::Unreadable);
-    const QByteArray head = file.read(HeaderBytes);
-    return readWavLayout(head, info.size());
-}
-
-WavVerdict checkWavFile(const QString &path)
-{
-    return readWavFileLayout(path).verdict;
+    static_cast<CueFormat &>(cue) = layout;
+    cue.verdict = layout.verdict;
+    if (layout.verdict == WavVerdict::Usable)
+        cue.data = bytes.sliced(layout.dataOffset, layout.dataSize);
+    return cue;
 }
 
 } // namespace slonk

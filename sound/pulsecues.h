@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Slonk developers
+
+#pragma once
+
+#include "wavcheck.h"
+
+#include <QByteArray>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+struct pa_context;
+struct pa_mainloop_api;
+struct pa_proplist;
+struct pa_stream;
+struct pa_threaded_mainloop;
+struct pa_time_event;
+
+namespace slonk {
+
+// How the program shows itself to the sound server: desktops name, route and
+// set the volume of sounds by these.
+struct CueIdentity
+{
+    QByteArray name;     // application.name
+    QByteArray id;       // application.id: the desktop file's id
+    QByteArray iconName; // application.icon_name
+    QByteArray version;  // application.version
+};
+
+// Cues played through the sound server's PulseAudio interface (PulseAudio
+// itself, or PipeWire's pulse layer), a fresh stream for every cue.
+//
+// Nothing here ever waits for the server: every call asks and returns, and
+// the server's answers move a cue on, on libpulse's own thread. So a server
+// that is stopped, slow or gone can neither hold the caller nor keep the
+// program from ending.
+//
+// Opening a stream is most of a cue's delay: on PipeWire the server answers
+// only once its session manager has linked the new stream to the sink, 20 to
+// 40 ms after asking. So the stream for the next cue is opened ahead, corked,
+// each time a cue has played out (linking a stream reshapes PipeWire's graph,
+// which a loaded machine may pay for with a lost cycle of a sound playing).
+// A due cue starts only once the server has answered after it was due: a
+// cue it cannot start within MaxLateness of that is dropped, since a late cue
+// tells the drinker the wrong minute. Every cue is written whole at once,
+// with silence after it, and let go of only when the server has played it
+// out, so nothing has to keep feeding it and no tail is cut off.
+//
+// Each change in how the cues fare (no server, the server lost, a stream or
+// its samples refused, a cue dropped as late, and cues sounding again) is
+// one line on standard error.
+//
+// One thread at a time calls it; made only once pulseApi() has loaded libpulse.
+class PulseCues final
+{
+public:
+    using Instant = std::chrono::steady_clock::time_point;
+    static constexpr std::chrono::seconds MaxLateness{2};
+
+    // nullptr, said on standard error, when libpulse's thread cannot start.
+    static std::unique_ptr<PulseCues> create(const CueIdentity &identity);
+    ~PulseCues(); // cuts short what still plays, without waiting for the server
+    PulseCues(const PulseCues &) = delete;
+    PulseCues &operator=(const PulseCues &) = delete;
+
+    // Opens a stream ahead for the next cue, of this format.
+    void prepare(const CueFormat &format);
+    // Plays the samples whole, as soon as the server answers, unless that is
+    // more than MaxLateness after due. Connects again when the server was lost.
+    void play(const CueSamples &cue, Instant due);
+
+private:
+    enum class Health
+    {
+        Sounding,
+        NoServer,
+        ServerLost,
+        StreamFailed,
+        WriteRefused,
+        Late,
+    };
+    struct Pending
+    {
+        CueSamples cue;
+        Instant due;
+        pa_stream *stream = nullptr;
+        bool asked = false; // whether the server was asked if it is there
+    };
+
+    PulseCues(pa_threaded_mainloop *loop, pa_proplist *identity);
+    bool connect();
+    void disconnect();
+    void forgetStreams();
+    void advance();
+    pa_stream *openStream(const CueFormat &format);
+    void askServer();
+    void startInTime();
+    void start();
+    void dropPending();
+    void armDeadline();
+    void cancelDeadline();
+    void release(pa_stream *&stream);
+    void finish(pa_stream *stream);
+    void report(Health health, const std::string &line = {});
+    std::string serverError() const;
+
+    static void contextChanged(pa_context *context, void *self);
+    static void streamChanged(pa_stream *stream, void *self);
+    static void serverAnswered(pa_stream *stream, int success, void *self);
+    static void playingChanged(pa_stream *stream, void *self);
+    static void playedOut(pa_stream *stream, void *self);
+    static void deadlineReached(pa_mainloop_api *, pa_time_event *, const struct timeval *,
+                                void *self);
+
+    pa_threaded_mainloop *loop_;
+    pa_proplist *identity_;
+    pa_context *context_ = nullptr;
+    bool contextWasReady_ = false;
+    std::optional<CueFormat> wanted_; // the format of the next cue
+    pa_stream *prepared_ = nullptr;
+    CueFormat preparedFormat_;
+    std::optional<Pending> pending_;
+    pa_time_event *deadline_ = nullptr;
+    std::set<pa_stream *> playing_;
+    Health health_ = Health::Sounding;
+};
+
+} // namespace slonk
