@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+# Whatever the sound server does, the program never hangs, never sounds a cue
+# late and never fails in silence. On the real server (stopped with SIGSTOP,
+# as a stalled or swapped-out one is, or killed):
+# - its stream says what it is, as desktops read it;
+# - it ends promptly, by the window's close or SIGTERM, SIGINT or SIGHUP, with
+#   the server stopped before it connects, stopped while a cue is due, stopped
+#   mid-cue, or gone; the flash never waits for the sound;
+# - a server stalled for 5 s across a due cue: that cue is dropped, not heard
+#   late, and the next one is on time;
+# - each failure, and the recovery, is one line on standard error.
+# usage: sound_server_stalls.sh pulseaudio|pipewire BUILD-FOLDER
+server=${1:?usage: $0 pulseaudio|pipewire BUILD-FOLDER}
+source "$(dirname "$0")/../../testkit/harness.sh" "sound-server-stalls-$server" \
+    "${2:?usage: $0 SERVER BUILD-FOLDER}"
+source "$E2E_KIT/pipewire.sh"
+
+DROPPED='slonk: a cue was dropped: the sound server did not start it within 2 s'
+LOST='slonk: no sound: lost the sound server'
+BACK='slonk: the cue sounds again'
+
+# The process the program talks to: PulseAudio, or PipeWire's pulse layer.
+start_server() {
+    e2e_start_sound "$server"
+    SERVER=${E2E_PULSE:-}
+    [[ $server == pulseaudio ]] || SERVER=$E2E_PIPEWIRE_PULSE
+    if [[ $server == pipewire ]]; then
+        # Judged from PipeWire's own recorder: the pulse layer's stops with it.
+        pw-record --target rec -P '{ stream.capture.sink=true }' --rate 44100 --channels 2 \
+            --format s16 "$ART/native-$SECONDS.wav" >>"$ART/pw-record.log" 2>&1 &
+        NATIVE=$!
+        E2E_PIDS+=($NATIVE)
+        e2e_wait 10 "PipeWire's own recorder" test -s "$ART/native-$SECONDS.wav"
+        RECORDING=$(ls -t "$ART"/native-*.wav | head -n 1)
+    else
+        RECORDING=$(ls -t "$ART"/recording*.wav | head -n 1)
+    fi
+}
+
+# says LINE [COUNT]: the program's log holds the line COUNT times (once).
+says() {
+    [[ $(grep -c -F -- "$1" "$ART/slonk.log") -eq ${2:-1} ]]
+}
+
+# ends_within SECONDS HOW COMMAND...: once COMMAND has told the program to
+# end, it is gone within the bound with exit code 0; its time is logged.
+ends_within() {
+    local seconds=$1 how=$2 from
+    shift 2
+    from=${EPOCHREALTIME/./}
+    "$@"
+    while kill -0 "$APP_PID" 2>/dev/null && ((${EPOCHREALTIME/./} - from < seconds * 1000000)); do
+        sleep 0.005
+    done
+    local took=$(((${EPOCHREALTIME/./} - from) / 1000))
+    e2e_expect_exit 0
+    e2e_log "$how: ended after $took ms"
+}
+
+# The stream opened ahead, with the properties desktops show and route by.
+e2e_start_x
+start_server
+e2e_stage
+e2e_launch
+e2e_wait 10 "the cue's stream at the server" sh -c "pactl list sink-inputs | grep -q app.slonk.Slonk"
+pactl list sink-inputs >"$ART/sink-inputs.txt"
+for property in 'application.name = "Slonk"' 'application.id = "app.slonk.Slonk"' \
+    'application.icon_name = "app.slonk.Slonk"' 'application.version = "1.00"' \
+    'media.role = "event"'; do
+    grep -q -F "$property" "$ART/sink-inputs.txt" ||
+        e2e_fail "expected $property on the cue's stream, saw: $(grep -E 'application|media' "$ART/sink-inputs.txt" | tr -d '\t' | tr '\n' ' ')"
+done
+e2e_log "the cue's stream names the program"
+
+# Stopped while a cue falls due: the flash shows, the cue is dropped, the
+# window's close ends the program.
+kill -STOP "$SERVER"
+e2e_click_start
+e2e_expect_flash
+e2e_wait 10 "the dropped cue said" says "$DROPPED"
+ends_within 2 "server stopped at the cue, window closed" e2e_close_window
+kill -CONT "$SERVER"
+
+# Stopped before the program connects.
+kill -STOP "$SERVER"
+e2e_launch
+e2e_click_start
+e2e_expect_flash
+ends_within 2 "server stopped before the program connected, SIGTERM" kill -TERM "$(e2e_program_pid)"
+kill -CONT "$SERVER"
+
+# Stopped mid-cue: the flash shows as the cue starts, and the cue lasts 0.6 s.
+e2e_launch
+e2e_click_start
+e2e_expect_flash
+kill -STOP "$SERVER"
+ends_within 2 "server stopped mid-cue, SIGINT" kill -INT "$(e2e_program_pid)"
+kill -CONT "$SERVER"
+
+# Gone: killed under the program, which says so once.
+e2e_launch
+e2e_click_start
+e2e_expect_flash
+if [[ $server == pulseaudio ]]; then kill -9 "$SERVER" "$E2E_RECORDER"; else e2e_kill_pipewire; fi
+e2e_wait 10 "the lost server said" says "$LOST"
+ends_within 2 "server killed, SIGHUP" kill -HUP "$(e2e_program_pid)"
+
+# Stalled for 5 s across the second cue, at five times speed: due 12 s after
+# START, dropped 0.4 s later; the third is due at 24 s.
+start_server
+e2e_launch "+0 x5"
+e2e_click_start
+started=${EPOCHREALTIME/./}
+at() { # at SECONDS: sleeps until that long after START
+    while ((${EPOCHREALTIME/./} < started + $1 * 1000000)); do sleep 0.02; done
+}
+e2e_expect_flash
+at 10
+kill -STOP "$SERVER"
+e2e_log "server stopped"
+at 15
+kill -CONT "$SERVER"
+e2e_log "server running again"
+"$PYTHON" "$E2E_KIT/cues.py" "$RECORDING" "$ART/app/slonk.wav" --at-least 2 --wait 30 >/dev/null ||
+    e2e_fail "expected the third cue after the stall, heard $("$PYTHON" "$E2E_KIT/cues.py" "$RECORDING" "$ART/app/slonk.wav" --heard) copies"
+ends_within 2 "after the stall, SIGTERM" kill -TERM "$(e2e_program_pid)"
+says "$DROPPED" || e2e_fail "expected \"$DROPPED\" once, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
+says "$BACK" || e2e_fail "expected \"$BACK\" once, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
+if [[ $server == pulseaudio ]]; then
+    e2e_stop_recorder
+else
+    kill -INT "$NATIVE"
+    e2e_wait 5 "PipeWire's recorder to finish its file" sh -c "! kill -0 $NATIVE"
+fi
+verdict=$("$PYTHON" "$E2E_KIT/cues.py" "$RECORDING" "$ART/app/slonk.wav" --count 2 --speed 5 \
+    --spacing 120 --tolerance 2 2>&1) || e2e_fail "$verdict"
+e2e_log "the stalled cue dropped, the next on time: $verdict"
+e2e_log "passed"
