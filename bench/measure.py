@@ -49,8 +49,9 @@ FIGURES = {  # key: what, unit
     "run_csw": ("running: context switches", "/s"),
     "run_rss": ("RSS after START (end of running)", "MiB"),
     "run_private": ("private dirty memory after START", "MiB"),
-    "latency": ("cue latency, due instant to onset at the server", "ms"),
-    "latency_first": ("cue latency: the cue at START (the sound's first use)", "ms"),
+    "latency": ("cue latency, deciding tick to onset at the server", "ms"),
+    "latency_first": ("cue latency: the first cue, 50 ms after START (the sound's first use)",
+                      "ms"),
     "latency_later": ("cue latency: the cues after it", "ms"),
 }
 figures = collections.defaultdict(lambda: collections.defaultdict(list))
@@ -219,7 +220,9 @@ def session(name, run, folder):
     title = PROGRAMS[name][1]
     paint = os.path.join(folder, f"{name}-{run}.paint")
     start_file = os.path.join(folder, f"{name}-{run}.start")
-    started, process = start_up(name, paint, BENCH_START_FILE=start_file)
+    ticks_file = os.path.join(folder, f"{name}-{run}.ticks")
+    started, process = start_up(name, paint, BENCH_START_FILE=start_file,
+                                BENCH_TICKS_FILE=ticks_file)
     time.sleep(2)  # settled: steady memory
     figures["rss"][name].append(status(process.pid, "VmRSS") / 1024)
     figures["private"][name].append(private_kib(process.pid) / 1024)
@@ -245,7 +248,7 @@ def session(name, run, folder):
         recorder.start()
         time.sleep(0.2)  # the recorder's stream up at the server
     xdotool("mousemove", "--window", window, *START_AT, "click", "1")
-    start_instant = int(wait_for(start_file)[0])
+    wait_for(start_file)  # the program has STARTed
     time.sleep(0.5)
     if part == "latency":
         time.sleep(run_seconds)
@@ -260,9 +263,11 @@ def session(name, run, folder):
     stop(process)
     if recorder:
         time.sleep(0.5)
-        # Cues due long enough before the stop to have reached the server.
-        dues = [start_instant + 60e9 * k for k in range(100)
-                if start_instant + 60e9 * k < stopped - 0.3e9]
+        # Cues decided long enough before the stop to have reached the server;
+        # each is due at the tick that decided it.
+        with open(ticks_file) as f:
+            ticks = [int(line.split()[0]) for line in f if line.strip()]
+        dues = [tick for tick in ticks if tick < stopped - 0.3e9]
         heard = latencies(dues, recorder.onsets())
         figures["latency"][name] += [h for h in heard if h is not None]
         figures["latency_first"][name] += [h for h in heard[:1] if h is not None]

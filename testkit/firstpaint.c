@@ -7,7 +7,10 @@
  * into $BENCH_PAINT_FILE; every paint is appended to $BENCH_PAINTS_FILE, whose gaps show any stall
  * of the program.
  * - The first CLOCK_BOOTTIME reading, which in Slonk is the START instant, is
- *   stamped into $BENCH_START_FILE as "monotonic-ns boottime-ns". */
+ *   stamped into $BENCH_START_FILE as "monotonic-ns boottime-ns".
+ * - Each reading that decides a cue (the first after START, then the first at or
+ *   past each whole minute after it: the ticks at which the shot count changes)
+ *   is appended to $BENCH_TICKS_FILE the same way: a cue's latency runs from it. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdint.h>
@@ -147,14 +150,26 @@ void *wl_proxy_marshal_array_flags(void *proxy, uint32_t opcode, const void *int
 
 int clock_gettime(clockid_t clock, struct timespec *now)
 {
-    static int started;
+    static long long start = -1, next_cue;
     const int result = real_clock_gettime()(clock, now);
-    if (clock == CLOCK_BOOTTIME && !started && result == 0) {
-        started = 1;
-        char text[64];
-        snprintf(text, sizeof text, "%lld %lld\n", monotonic_ns(),
-                 now->tv_sec * 1000000000LL + now->tv_nsec);
+    if (clock != CLOCK_BOOTTIME || result != 0)
+        return result;
+    const long long boot = now->tv_sec * 1000000000LL + now->tv_nsec;
+    char text[64];
+    snprintf(text, sizeof text, "%lld %lld\n", monotonic_ns(), boot);
+    if (start < 0) {
+        start = boot;
+        next_cue = boot + 1;
         stamp("BENCH_START_FILE", text);
+    } else if (boot >= next_cue) {
+        const long long minute = 60000000000LL;
+        next_cue = start + ((boot - start) / minute + 1) * minute;
+        const char *path = getenv("BENCH_TICKS_FILE");
+        FILE *ticks = path ? fopen(path, "a") : NULL;
+        if (ticks) {
+            fputs(text, ticks);
+            fclose(ticks);
+        }
     }
     return result;
 }
