@@ -107,20 +107,20 @@ if [[ $server == pulseaudio ]]; then kill -9 "$SERVER" "$E2E_RECORDER"; else e2e
 e2e_wait 10 "the lost server said" says "$LOST"
 ends_within 2 "server killed, SIGHUP" kill -HUP "$(e2e_program_pid)"
 
-# Stalled for 5 s across the second cue, at five times speed: due 12 s after
-# START, dropped 0.4 s later; the third is due at 24 s.
+# Stalled for 5 s across the second cue, at four times speed: due 15 s after
+# START, dropped half a second later, while the server is still stopped (from
+# 11 s to 16 s); the third is due at 30 s.
 start_server
-e2e_launch "+0 x5"
+e2e_launch "+0 x4"
 e2e_click_start
 started=${EPOCHREALTIME/./}
 at() { # at SECONDS: sleeps until that long after START
     while ((${EPOCHREALTIME/./} < started + $1 * 1000000)); do sleep 0.02; done
 }
-e2e_expect_flash
-at 10
+at 11
 kill -STOP "$SERVER"
 e2e_log "server stopped"
-at 15
+at 16
 kill -CONT "$SERVER"
 e2e_log "server running again"
 "$PYTHON" "$E2E_KIT/cues.py" "$RECORDING" "$ART/app/slonk.wav" --at-least 2 --wait 30 >/dev/null ||
@@ -134,7 +134,7 @@ else
     kill -INT "$NATIVE"
     e2e_wait 5 "PipeWire's recorder to finish its file" sh -c "! kill -0 $NATIVE"
 fi
-verdict=$("$PYTHON" "$E2E_KIT/cues.py" "$RECORDING" "$ART/app/slonk.wav" --count 2 --speed 5 \
+verdict=$("$PYTHON" "$E2E_KIT/cues.py" "$RECORDING" "$ART/app/slonk.wav" --count 2 --speed 4 \
     --spacing 120 --tolerance 2 2>&1) || e2e_fail "$verdict"
 e2e_log "the stalled cue dropped, the next on time: $verdict"
 e2e_log "passed"
