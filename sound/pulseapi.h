@@ -5,6 +5,7 @@
 
 #include <pulse/context.h>
 #include <pulse/error.h>
+#include <pulse/introspect.h>
 #include <pulse/proplist.h>
 #include <pulse/rtclock.h>
 #include <pulse/stream.h>
@@ -17,11 +18,13 @@ namespace slonk {
     X(context_connect)                                                                             \
     X(context_disconnect)                                                                          \
     X(context_errno)                                                                               \
+    X(context_get_server_info)                                                                     \
     X(context_get_state)                                                                           \
     X(context_new_with_proplist)                                                                   \
     X(context_rttime_new)                                                                          \
     X(context_set_state_callback)                                                                  \
     X(context_unref)                                                                               \
+    X(operation_cancel)                                                                            \
     X(operation_unref)                                                                             \
     X(proplist_free)                                                                               \
     X(proplist_new)                                                                                \
@@ -35,7 +38,6 @@ namespace slonk {
     X(stream_set_state_callback)                                                                   \
     X(stream_set_underflow_callback)                                                               \
     X(stream_unref)                                                                                \
-    X(stream_update_timing_info)                                                                   \
     X(stream_write)                                                                                \
     X(strerror)                                                                                    \
     X(threaded_mainloop_free)                                                                      \

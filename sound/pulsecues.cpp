@@ -212,17 +212,16 @@ pa_stream *PulseCues::openStream(const CueFormat &format)
 }
 
 // With the lock held: a stream opened ahead says nothing of the server now,
-// so a round trip to it does, before the cue is let go.
+// so a round trip to it does, before the cue is let go. The server's own
+// details are the cheapest question: its main loop answers at once, where a
+// question about the stream may wait for PipeWire's next graph cycle.
 void PulseCues::askServer()
 {
-    pa_operation *asked = pa().stream_update_timing_info(pending_->stream, serverAnswered, this);
-    if (!asked) {
-        report(Health::StreamFailed, "no sound: the cue's stream failed (" + serverError() + ")");
+    pending_->asked = pa().context_get_server_info(context_, serverAnswered, this);
+    if (!pending_->asked) {
+        report(Health::ServerLost, "no sound: lost the sound server (" + serverError() + ")");
         dropPending();
-        return;
     }
-    pa().operation_unref(asked);
-    pending_->asked = true;
 }
 
 // With the lock held, just after the server answered: the pending cue starts,
@@ -241,6 +240,8 @@ void PulseCues::startInTime()
 void PulseCues::start()
 {
     cancelDeadline();
+    if (pending_->asked)
+        pa().operation_unref(pending_->asked);
     const CueSamples cue = std::move(pending_->cue);
     pa_stream *stream = pending_->stream;
     pending_.reset();
@@ -276,6 +277,10 @@ void PulseCues::dropPending()
 {
     if (!pending_)
         return;
+    if (pending_->asked) { // an answer still to come is for this cue alone
+        pa().operation_cancel(pending_->asked);
+        pa().operation_unref(pending_->asked);
+    }
     release(pending_->stream);
     pending_.reset();
     cancelDeadline();
@@ -380,11 +385,12 @@ void PulseCues::streamChanged(pa_stream *stream, void *self)
         cues->release(cues->prepared_);
 }
 
-void PulseCues::serverAnswered(pa_stream *stream, int success, void *self)
+// The answer to askServer(); one for a cue dropped since was cancelled with it.
+void PulseCues::serverAnswered(pa_context *, const pa_server_info *info, void *self)
 {
     auto *cues = static_cast<PulseCues *>(self);
-    // A failed stream says so through streamChanged.
-    if (success && cues->pending_ && cues->pending_->stream == stream)
+    // Without an answer the connection has failed, which contextChanged says.
+    if (info && cues->pending_)
         cues->startInTime();
 }
 

@@ -14,6 +14,8 @@
 
 struct pa_context;
 struct pa_mainloop_api;
+struct pa_operation;
+struct pa_server_info;
 struct pa_proplist;
 struct pa_stream;
 struct pa_threaded_mainloop;
@@ -88,7 +90,7 @@ private:
         CueSamples cue;
         Instant due;
         pa_stream *stream = nullptr;
-        bool asked = false; // whether the server was asked if it is there
+        pa_operation *asked = nullptr; // the question whether the server is there
     };
 
     PulseCues(pa_threaded_mainloop *loop, pa_proplist *identity);
@@ -110,7 +112,7 @@ private:
 
     static void contextChanged(pa_context *context, void *self);
     static void streamChanged(pa_stream *stream, void *self);
-    static void serverAnswered(pa_stream *stream, int success, void *self);
+    static void serverAnswered(pa_context *context, const pa_server_info *info, void *self);
     static void playingChanged(pa_stream *stream, void *self);
     static void playedOut(pa_stream *stream, void *self);
     static void deadlineReached(pa_mainloop_api *, pa_time_event *, const struct timeval *,
