@@ -3,67 +3,127 @@
 
 #include "screenkeeper.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
+#include <QGuiApplication>
+#include <cstdio>
+#include <utility>
 
 namespace slonk {
 namespace {
 
-const QString Service = QStringLiteral("org.freedesktop.ScreenSaver");
-const QString Path = QStringLiteral("/org/freedesktop/ScreenSaver");
-const QString Interface = QStringLiteral("org.freedesktop.ScreenSaver");
-// How long the program's end waits for a release still on its way.
+const QString Logind = QStringLiteral("org.freedesktop.login1");
+const QString Request = QStringLiteral("Inhibit");
+const QString Release = QStringLiteral("UnInhibit");
+const QString Reason = QStringLiteral("A challenge is running: a cue comes every minute");
+// How long the program's end waits for the releases still on their way, all
+// of them together, as they are sent at once.
 constexpr int ReleaseTimeoutMs = 250;
-// A late Inhibit answer still counts: its cookie is what lets the screen go.
-constexpr int InhibitTimeoutMs = -1; // the bus's default
+// A late answer still counts: it is what lets go again.
+constexpr int RequestTimeoutMs = -1; // the bus's default
+
+// The desktop runs no such service.
+bool absent(const QDBusError &error)
+{
+    return error.type() == QDBusError::ServiceUnknown ||
+           error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+}
+
+QDBusConnection busOf(bool onSystemBus)
+{
+    return onSystemBus ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
+}
 
 } // namespace
+
+ScreenSaverKeeper::ScreenSaverKeeper(QObject *parent)
+    : QObject(parent), holds_{{{false, QStringLiteral("org.freedesktop.ScreenSaver"),
+                                QStringLiteral("/org/freedesktop/ScreenSaver"),
+                                QStringLiteral("org.freedesktop.ScreenSaver")},
+                               {false, QStringLiteral("org.freedesktop.PowerManagement"),
+                                QStringLiteral("/org/freedesktop/PowerManagement/Inhibit"),
+                                QStringLiteral("org.freedesktop.PowerManagement.Inhibit")},
+                               {true, Logind, QStringLiteral("/org/freedesktop/login1"),
+                                QStringLiteral("org.freedesktop.login1.Manager")}}}
+{
+}
 
 ScreenSaverKeeper::~ScreenSaverKeeper()
 {
     release();
-    for (auto *pending : findChildren<QDBusPendingCallWatcher *>())
+    // Each release times out on its own, all within ReleaseTimeoutMs from
+    // now. A service that never answered a request learns of the program's
+    // end anyway: its connection or its descriptor closes.
+    for (auto *pending : findChildren<QDBusPendingCallWatcher *>(Release))
         pending->waitForFinished();
 }
 
 void ScreenSaverKeeper::keepAwake()
 {
-    if (wanted_ || !QDBusConnection::sessionBus().isConnected())
-        return;
-    wanted_ = true;
-    call(QStringLiteral("Inhibit"),
-         {QCoreApplication::applicationName(),
-          QStringLiteral("A challenge is running: a cue comes every minute")},
-         InhibitTimeoutMs);
+    // GNOME's session names the program holding it from this desktop id.
+    QString who = QGuiApplication::desktopFileName();
+    if (who.isEmpty())
+        who = QCoreApplication::applicationName();
+    for (Hold &hold : holds_) {
+        if (std::exchange(hold.wanted, true) || hold.asking || hold.held.isValid() ||
+            !busOf(hold.onSystemBus).isConnected())
+            continue;
+        hold.asking = true;
+        if (hold.service == Logind) // idleness alone, blocked rather than delayed
+            ask(hold, Request, {QStringLiteral("idle"), who, Reason, QStringLiteral("block")},
+                RequestTimeoutMs);
+        else
+            ask(hold, Request, {who, Reason}, RequestTimeoutMs);
+    }
 }
 
 void ScreenSaverKeeper::release()
 {
-    wanted_ = false;
-    if (!cookie_)
-        return; // or, asked but not answered yet, released once the answer comes
-    const uint cookie = *cookie_;
-    cookie_.reset();
-    call(QStringLiteral("UnInhibit"), {cookie}, ReleaseTimeoutMs);
+    for (Hold &hold : holds_) {
+        hold.wanted = false;
+        letGo(hold); // or, asked but not answered yet, once the answer comes
+    }
 }
 
-void ScreenSaverKeeper::call(const QString &method, const QVariantList &arguments, int timeoutMs)
+std::optional<uint> ScreenSaverKeeper::cookie() const
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(Service, Path, Interface, method);
+    const QVariant &held = holds_[0].held;
+    return held.isValid() ? std::optional(held.toUInt()) : std::nullopt;
+}
+
+void ScreenSaverKeeper::letGo(Hold &hold)
+{
+    const QVariant held = std::exchange(hold.held, {});
+    if (held.metaType() == QMetaType::fromType<uint>())
+        ask(hold, Release, {held}, ReleaseTimeoutMs);
+    // A descriptor closes with its last copy, here.
+}
+
+void ScreenSaverKeeper::ask(Hold &hold, const QString &method, const QVariantList &arguments,
+                            int timeoutMs)
+{
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(hold.service, hold.path, hold.interface, method);
     message.setArguments(arguments);
-    const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(message, timeoutMs);
-    auto *watcher = new QDBusPendingCallWatcher(pending, this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+    // Starting a service the desktop does not run would change the desktop.
+    message.setAutoStartService(false);
+    auto *watcher =
+        new QDBusPendingCallWatcher(busOf(hold.onSystemBus).asyncCall(message, timeoutMs), this);
+    watcher->setObjectName(method);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, &hold, watcher] {
         watcher->deleteLater();
-        const QDBusPendingReply<uint> reply = *watcher;
-        if (reply.isError() || reply.count() == 0)
-            return; // no service, or the answer to UnInhibit, which carries nothing
-        cookie_ = reply.value();
-        if (!wanted_) // released before the answer came
-            release();
+        const QDBusError error = watcher->error();
+        if (error.isValid() && !absent(error))
+            std::fprintf(stderr, "slonk: %s.%s: %s (%s)\n", qPrintable(hold.interface),
+                         qPrintable(watcher->objectName()), qPrintable(error.message()),
+                         qPrintable(error.name()));
+        if (watcher->objectName() != Request)
+            return;
+        hold.asking = false;
+        if (!error.isValid())
+            hold.held = watcher->reply().arguments().value(0);
+        if (!hold.wanted) // released before the answer came
+            letGo(hold);
     });
 }
 

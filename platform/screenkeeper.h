@@ -6,32 +6,54 @@
 #include "platform.h"
 
 #include <QObject>
+#include <QVariant>
+#include <array>
 #include <optional>
 
 namespace slonk {
 
-// Asks the session's org.freedesktop.ScreenSaver service. Without a session bus
-// or without the service, the request simply goes unanswered and the program
-// runs on; nothing here blocks the user interface. Only the destructor, as the
-// program ends, waits briefly for a release still on its way, or it might
-// never leave.
+// Keeps the session awake through every way the running desktop honours:
+// its screensaver service (GNOME, Plasma; on Xfce only the X screensaver),
+// the power manager's inhibitor (Xfce's idle suspend) and logind's idle
+// inhibitor (sway and the other desktops that leave idleness to logind).
+// Only services already running are asked, each asynchronously; a missing
+// one is passed over in silence, any other failure is one line on standard
+// error, and the program runs on. Never a lock on sleep or shutdown: a
+// chosen suspend or a closed lid still works. The destructor, as the
+// program ends, lets go of everything and waits at most 250 ms for the
+// releases; a request still unanswered holds nothing up.
 class ScreenSaverKeeper final : public QObject, public ScreenKeeper
 {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    explicit ScreenSaverKeeper(QObject *parent = nullptr);
     ~ScreenSaverKeeper() override;
     void keepAwake() override;
     void release() override;
 
-    // The service's cookie while the screen is kept awake.
-    std::optional<uint> cookie() const { return cookie_; }
+    // The screensaver service's cookie while it keeps the screen awake.
+    std::optional<uint> cookie() const;
 
 private:
-    void call(const QString &method, const QVariantList &arguments, int timeoutMs);
+    // One way of keeping awake: a request that takes a hold, answered with
+    // what lets go of it again, a cookie to hand back or a descriptor to
+    // close.
+    struct Hold
+    {
+        bool onSystemBus;
+        QString service;
+        QString path;
+        QString interface;
+        // Ask once: neither again while asking nor while held.
+        bool wanted = false;
+        bool asking = false;
+        QVariant held{}; // the cookie or the descriptor
+    };
 
-    std::optional<uint> cookie_;
-    bool wanted_ = false;
+    void ask(Hold &hold, const QString &method, const QVariantList &arguments, int timeoutMs);
+    void letGo(Hold &hold);
+
+    std::array<Hold, 3> holds_;
 };
 
 } // namespace slonk

@@ -14,11 +14,13 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libgl
 # manager and a sound server, with time sped up; they read it over AT-SPI on a
 # private session bus, and build, check (lintian, man) and install its package.
 # The same natively on Wayland (weston) with PipeWire. libxcb-damage0-dev: the
-# benchmarks' X watcher counts repaints.
+# benchmarks' X watcher counts repaints. xfce4-power-manager and upower: the
+# screen keeper is tried against Xfce's own power manager.
 test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
                pulseaudio-utils faketime python3 dbus at-spi2-core python3-pyatspi
                desktop-file-utils appstream dpkg-dev lintian man-db clang libclang-rt-14-dev
-               weston pipewire pipewire-pulse wireplumber pipewire-bin libxcb-damage0-dev)
+               weston pipewire pipewire-pulse wireplumber pipewire-bin libxcb-damage0-dev
+               xfce4-power-manager upower)
 
 case "${1:-}" in
     build) wanted=("${build_packages[@]}") ;;
