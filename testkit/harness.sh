@@ -153,10 +153,16 @@ e2e_stop_recorder() {
     e2e_wait 5 "the recorder to finish its file" sh -c "! kill -0 $E2E_RECORDER"
 }
 
-# The program and its sound in one folder, as a user gets them.
+# The program and its sound in one folder, as a user gets them, and its
+# Wayland title bar where the program looks for it (lib/slonk beside bin/).
 e2e_stage() {
     mkdir -p "$ART/app"
     cp "$E2E_BUILD/bin/slonk" "$E2E_BUILD/bin/slonk.wav" "$ART/app/"
+    local dir
+    for dir in $(cd "$E2E_BUILD" && find . -path ./e2e -prune -o -type d -name wayland-decoration-client -print); do
+        mkdir -p "$ART/$dir"
+        cp "$E2E_BUILD/$dir"/*.so "$ART/$dir/"
+    done
 }
 
 # e2e_launch [FAKETIME-RATE]: starts the staged program, or E2E_PROGRAM, (under
