@@ -15,12 +15,18 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libgl
 # The end-to-end tests run the real program on an X server with a window
 # manager and a sound server, with time sped up; they read it over AT-SPI on a
 # private session bus, and build, check (lintian, man) and install its package.
-# The same natively on Wayland (weston) with PipeWire. libxcb-damage0-dev: the
-# benchmarks' X watcher counts repaints.
+# The same natively on Wayland (weston) with PipeWire, and on the desktops
+# themselves, headless: GNOME Shell with its session and settings daemon (and
+# Mesa's software renderer), KWin with Plasma's title bars, PowerDevil and
+# UPower (qtwayland5 for PowerDevil, a Qt 5 program); gdbus and gsettings ask
+# them. libxcb-damage0-dev: the benchmarks' X watcher counts repaints.
 test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
                pulseaudio-utils faketime python3 dbus at-spi2-core python3-pyatspi
                desktop-file-utils appstream dpkg-dev lintian man-db clang libclang-rt-14-dev
-               weston pipewire pipewire-pulse wireplumber pipewire-bin libxcb-damage0-dev)
+               weston pipewire pipewire-pulse wireplumber pipewire-bin libxcb-damage0-dev
+               gnome-shell gnome-session-bin gnome-settings-daemon dconf-cli
+               dconf-gsettings-backend libgl1-mesa-dri libegl-mesa0 libglib2.0-bin
+               kwin-wayland kwin-style-breeze powerdevil upower qtwayland5)
 
 case "${1:-}" in
     build) wanted=("${build_packages[@]}") ;;

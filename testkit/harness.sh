@@ -45,6 +45,14 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+# e2e_stop PID: ends one process the harness started, by its id: SIGTERM,
+# then SIGKILL after 2.5 s.
+e2e_stop() {
+    kill "$1" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
+    kill -9 "$1" 2>/dev/null || true
+}
+
 e2e_fail() {
     echo "FAIL $E2E_NAME: $* (artefacts in $ART)" >&2
     exit 1
