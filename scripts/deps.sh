@@ -7,20 +7,28 @@ set -euo pipefail
 
 # libxcb1-dev: the program asks the X server itself before Qt does; libpulse-dev:
 # it plays its cue through the sound server's PulseAudio interface itself;
-# qt6-wayland: it runs natively on Wayland.
+# qt6-wayland: it runs natively on Wayland; qt6-wayland-dev: its own title bar
+# there, a plugin of Qt's Wayland client.
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libgl-dev
-                libxcb1-dev libqt6svg6 qt6-wayland fonts-liberation fonts-dejavu-core)
+                libxcb1-dev libqt6svg6 qt6-wayland qt6-wayland-dev fonts-liberation
+                fonts-dejavu-core)
 # The end-to-end tests run the real program on an X server with a window
 # manager and a sound server, with time sped up; they read it over AT-SPI on a
 # private session bus, and build, check (lintian, man) and install its package.
-# The same natively on Wayland (weston) with PipeWire. libxcb-damage0-dev: the
-# benchmarks' X watcher counts repaints. xfce4-power-manager and upower: the
-# screen keeper is tried against Xfce's own power manager.
+# The same natively on Wayland (weston) with PipeWire, and on the desktops
+# themselves, headless: GNOME Shell with its session and settings daemon (and
+# Mesa's software renderer), KWin with Plasma's title bars, PowerDevil and
+# UPower (qtwayland5 for PowerDevil, a Qt 5 program); gdbus and gsettings ask
+# them; the screen keeper is tried against Xfce's own power manager.
+# libxcb-damage0-dev: the benchmarks' X watcher counts repaints.
 test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
                pulseaudio-utils faketime python3 dbus at-spi2-core python3-pyatspi
                desktop-file-utils appstream dpkg-dev lintian man-db clang libclang-rt-14-dev
                weston pipewire pipewire-pulse wireplumber pipewire-bin libxcb-damage0-dev
-               xfce4-power-manager upower)
+               gnome-shell gnome-session-bin gnome-settings-daemon dconf-cli
+               dconf-gsettings-backend libgl1-mesa-dri libegl-mesa0 libglib2.0-bin
+               kwin-wayland kwin-style-breeze powerdevil upower qtwayland5
+               xfce4-power-manager)
 
 case "${1:-}" in
     build) wanted=("${build_packages[@]}") ;;

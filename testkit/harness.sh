@@ -45,6 +45,14 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+# e2e_stop PID: ends one process the harness started, by its id: SIGTERM,
+# then SIGKILL after 2.5 s.
+e2e_stop() {
+    kill "$1" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
+    kill -9 "$1" 2>/dev/null || true
+}
+
 e2e_fail() {
     echo "FAIL $E2E_NAME: $* (artefacts in $ART)" >&2
     exit 1
@@ -153,10 +161,16 @@ e2e_stop_recorder() {
     e2e_wait 5 "the recorder to finish its file" sh -c "! kill -0 $E2E_RECORDER"
 }
 
-# The program and its sound in one folder, as a user gets them.
+# The program and its sound in one folder, as a user gets them, and its
+# Wayland title bar where the program looks for it (lib/slonk beside bin/).
 e2e_stage() {
     mkdir -p "$ART/app"
     cp "$E2E_BUILD/bin/slonk" "$E2E_BUILD/bin/slonk.wav" "$ART/app/"
+    local dir
+    for dir in $(cd "$E2E_BUILD" && find . -path ./e2e -prune -o -type d -name wayland-decoration-client -print); do
+        mkdir -p "$ART/$dir"
+        cp "$E2E_BUILD/$dir"/*.so "$ART/$dir/"
+    done
 }
 
 # e2e_launch [FAKETIME-RATE]: starts the staged program, or E2E_PROGRAM, (under

@@ -14,6 +14,11 @@ e2e_start_pipewire() {
     mkdir -p "$XDG_CONFIG_HOME/pipewire/pipewire.conf.d"
     echo 'context.properties = { default.clock.rate = 44100 default.clock.allowed-rates = [ 44100 ] }' \
         >"$XDG_CONFIG_HOME/pipewire/pipewire.conf.d/10-clock.conf"
+    # No Bluetooth: it asks logind for the seat, and wireplumber ends where
+    # there is none (a scenario's private /run). Read after the packaged
+    # settings (50-) and before they are acted on (90-enable-all).
+    mkdir -p "$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d"
+    echo 'bluez_monitor.enabled = false' >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d/80-off.lua"
     e2e_start_session_bus
     export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
     rm -f "$XDG_RUNTIME_DIR/pipewire-0" "$XDG_RUNTIME_DIR/pulse/native"

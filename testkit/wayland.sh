@@ -62,9 +62,10 @@ e2e_weston_pointer_away() {
     DISPLAY=$E2E_X_DISPLAY xdotool mousemove --window "$E2E_WESTON_WINDOW" 0 0
 }
 
+# The bottom right corner: nested, weston may draw X's pointer at the top left.
 e2e_weston_shows_background() {
     e2e_weston_shot desktop &&
-        [[ $(convert "$ART/desktop.png" -alpha off -format '%[pixel:p{0,0}]' info:) == \
+        [[ $(convert "$ART/desktop.png" -alpha off -format '%[pixel:p{w-1,h-1}]' info:) == \
             "srgb(32,64,96)" ]]
 }
 
@@ -115,4 +116,24 @@ e2e_launch_wayland() {
     APP_PID=$!
     e2e_atspi wait-app 20
     kill -0 "$APP_PID" 2>/dev/null || e2e_fail "expected the program running, it ended: $(tail -n 1 "$ART/slonk.log")"
+}
+
+# e2e_last_request REQUEST: the last xdg_toplevel request of that kind the
+# program sent, from its protocol log (WAYLAND_DEBUG=1 in $ART/slonk.log).
+e2e_last_request() {
+    grep -o "xdg_toplevel@[0-9]*\.$1(.*)" "$ART/slonk.log" | tail -n 1 | sed 's/^[^.]*\.//'
+}
+
+# e2e_expect_toplevel WIDTH HEIGHT: the program's last title, app id and
+# fixed size as it told the compositor.
+e2e_expect_toplevel() {
+    [[ $(e2e_last_request set_title) == "set_title(\"$TITLE\")" ]] ||
+        e2e_fail "expected the title \"$TITLE\", saw $(e2e_last_request set_title)"
+    [[ $(e2e_last_request set_app_id) == 'set_app_id("app.slonk.Slonk")' ]] ||
+        e2e_fail "expected the app id app.slonk.Slonk, saw $(e2e_last_request set_app_id)"
+    local request
+    for request in set_min_size set_max_size; do
+        [[ $(e2e_last_request $request) == "$request($1, $2)" ]] ||
+            e2e_fail "expected $request($1, $2), saw $(e2e_last_request $request)"
+    done
 }

@@ -7,6 +7,7 @@
 #include "design.h"
 #include "fixedframe.h"
 #include "fonts.h"
+#include "titlebar.h"
 
 #include <QAccessibleWidget>
 #include <QGuiApplication>
@@ -121,8 +122,11 @@ void FrmDrunk::setupWindow()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(design::px(design::ClientWidth), design::px(design::ClientHeight));
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        chooseOwnTitleBar();
+        // Still there for a title bar that offers maximising (the user's choice).
         new FixedFrame(this); // owned by the window
+    }
     // The title bar's size only: the rest follow the first frame.
     const int titleBar = static_cast<int>(std::ceil(TitleBarIconSize * devicePixelRatioF()));
     const auto fits = std::find_if(IconSizes.begin(), IconSizes.end(),

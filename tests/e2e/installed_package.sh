@@ -30,7 +30,7 @@ for file in usr/bin/slonk usr/share/slonk/slonk.wav usr/share/applications/$id.d
             usr/share/metainfo/$id.metainfo.xml usr/share/icons/hicolor/scalable/apps/$id.svg \
             usr/share/icons/hicolor/{16x16,22x22,32x32,48x48,64x64,128x128,256x256}/apps/$id.png \
             usr/share/doc/slonk/copyright usr/share/doc/slonk/changelog.gz \
-            usr/share/man/man1/slonk.1.gz; do
+            usr/share/man/man1/slonk.1.gz usr/lib/slonk/wayland-decoration-client/libslonk_titlebar.so; do
     grep -qx "./$file" <<<"$listing" || e2e_fail "expected ./$file in the package, saw none"
 done
 

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+# The program on KDE Plasma 5.27 (KWin headless with Plasma's Breeze title
+# bars, PowerDevil and UPower), as a Plasma user gets it: natively on
+# Wayland, framed by KWin (server-side), known by its title and desktop file,
+# not maximizable, at a fixed size before and after START, its cue heard;
+# while it runs PowerDevil holds the screen on and the session's idle actions
+# off; at the finish both are let go, and OK ends it. The challenge's 99
+# minutes pass in a jump of the program's clock (libfaketime, read from a
+# file), as across a suspend. A screenshot of the window lands in
+# $ART/plasma.png.
+source "$(dirname "$0")/../../testkit/harness.sh" plasma-desktop "${1:?usage: $0 BUILD-FOLDER}"
+source "$E2E_KIT/wayland.sh"
+source "$E2E_KIT/pipewire.sh"
+source "$E2E_KIT/desktops.sh"
+e2e_private_run "$@"
+
+# kwin_window: KWin's line for the program's window (desktop_shell.py).
+kwin_window() {
+    e2e_desktop kwin-windows "$ART/kwin.log" | awk -F'\t' -v title="$TITLE" '$1 == title'
+}
+
+# shows HEIGHT: KWin shows the window with the program's client HEIGHT px
+# high under its own title bar: desktop file, not maximizable, closeable,
+# decorated, the frame as wide as the client and taller by the bar.
+shows() {
+    local title desktop maximizable minimizable closeable decorated fx fy fw fh bx by bw bh
+    IFS=$'\t' read -r title desktop maximizable minimizable closeable decorated fx fy fw fh bx by bw bh \
+        <<<"$(kwin_window)"
+    echo "$title | $desktop maximizable $maximizable minimizable $minimizable closeable" \
+        "$closeable decorated $decorated frame ${fw}x$fh+$fx+$fy client ${bw}x$bh+$bx+$by" >"$ART/shown.txt"
+    [[ $desktop == app.slonk.Slonk && $maximizable == false && $closeable == true &&
+        $decorated == true && $bw == 313 && $bh == "$1" && $fw == 313 && $fh -gt $bh &&
+        $by == $((fy + fh - bh)) ]] || return 1
+    FRAME=${fw}x$fh+$fx+$fy
+}
+
+both_inhibited() {
+    e2e_inhibited 4 && e2e_inhibited 1
+}
+
+none_inhibited() {
+    ! e2e_inhibited 4 && ! e2e_inhibited 1
+}
+
+e2e_start_pipewire
+e2e_start_accessibility
+e2e_stage
+e2e_desktop_file
+e2e_start_kwin
+echo +0 >"$ART/clock"
+E2E_ENV=(WAYLAND_DEBUG=1 LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+         FAKETIME_TIMESTAMP_FILE="$ART/clock" FAKETIME_CACHE_DURATION=1)
+e2e_launch_wayland
+
+e2e_wait 20 "KWin showing the window, 313x273 under its title bar (seen: $ART/shown.txt)" shows 273
+e2e_expect_toplevel 313 273
+grep -q 'zxdg_toplevel_decoration_v1@[0-9]*\.configure(2)' "$ART/slonk.log" ||
+    e2e_fail "expected KWin to draw the title bar (server-side decoration), saw no such answer"
+e2e_desktop kwin-shot "$ART/desktop.png"
+convert "$ART/desktop.png" -crop "$FRAME" +repage "$ART/plasma.png"
+e2e_log "window $(cat "$ART/shown.txt")"
+
+e2e_atspi press START
+e2e_log "START"
+e2e_wait 10 "set_max_size(313, 219) after START" \
+    sh -c "grep -q 'set_max_size(313, 219)' '$ART/slonk.log'"
+e2e_expect_toplevel 313 219
+e2e_wait 10 "KWin showing the window, 313x219 once started" shows 219
+e2e_wait_cues 10 1 "$ART/app/slonk.wav"
+
+# PowerDevil applies an inhibition 5 s after it is asked.
+e2e_wait 20 "PowerDevil holding the screen on and the idle actions off (HasInhibition 4 and 1)" \
+    both_inhibited
+e2e_log "inhibited: $(e2e_call org.kde.Solid.PowerManagement.PolicyAgent \
+    /org/kde/Solid/PowerManagement/PolicyAgent \
+    org.kde.Solid.PowerManagement.PolicyAgent.ListInhibitions)"
+
+echo +5940 >"$ART/clock"
+e2e_atspi wait-finish 20
+e2e_log "finish box"
+e2e_wait 20 "PowerDevil letting go at the finish (HasInhibition 4 and 1 false)" none_inhibited
+e2e_log "nothing inhibited at the finish"
+e2e_atspi press-ok
+e2e_expect_exit 10
+e2e_log "passed"
