@@ -72,7 +72,7 @@ int main(int argc, char *argv[])
                                    {"Slonk", "app.slonk.Slonk", "app.slonk.Slonk", SLONK_VERSION});
     slonk::MessageFinishBox finishBox;
     slonk::EventLoopEnd programEnd;
-    slonk::ScreenSaverKeeper screenKeeper; // let go of when the program ends
+    slonk::IdleInhibitor screenKeeper; // let go of when the program ends
     slonk::FrmDrunk window({clock, cueSound, finishBox, programEnd, screenKeeper});
     window.show();
     return QApplication::exec();

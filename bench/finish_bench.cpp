@@ -45,7 +45,7 @@ double finishMillis(QElapsedTimer &sinceTick)
     TimedBox box;
     box.sinceTick = &sinceTick;
     slonk::fakes::ProgramEnd end;
-    slonk::ScreenSaverKeeper keeper;
+    slonk::IdleInhibitor keeper;
     slonk::FrmDrunk window({clock, sound, box, end, keeper});
     const double start = clock.reading;
     window.onStartClick();

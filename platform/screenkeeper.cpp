@@ -36,7 +36,7 @@ QDBusConnection busOf(bool onSystemBus)
 
 } // namespace
 
-ScreenSaverKeeper::ScreenSaverKeeper(QObject *parent)
+IdleInhibitor::IdleInhibitor(QObject *parent)
     : QObject(parent), holds_{{{false, QStringLiteral("org.freedesktop.ScreenSaver"),
                                 QStringLiteral("/org/freedesktop/ScreenSaver"),
                                 QStringLiteral("org.freedesktop.ScreenSaver")},
@@ -48,7 +48,7 @@ ScreenSaverKeeper::ScreenSaverKeeper(QObject *parent)
 {
 }
 
-ScreenSaverKeeper::~ScreenSaverKeeper()
+IdleInhibitor::~IdleInhibitor()
 {
     release();
     // Each release times out on its own, all within ReleaseTimeoutMs from
@@ -58,7 +58,7 @@ ScreenSaverKeeper::~ScreenSaverKeeper()
         pending->waitForFinished();
 }
 
-void ScreenSaverKeeper::keepAwake()
+void IdleInhibitor::keepAwake()
 {
     // GNOME's session names the program holding it from this desktop id.
     QString who = QGuiApplication::desktopFileName();
@@ -77,7 +77,7 @@ void ScreenSaverKeeper::keepAwake()
     }
 }
 
-void ScreenSaverKeeper::release()
+void IdleInhibitor::release()
 {
     for (Hold &hold : holds_) {
         hold.wanted = false;
@@ -85,13 +85,13 @@ void ScreenSaverKeeper::release()
     }
 }
 
-std::optional<uint> ScreenSaverKeeper::cookie() const
+std::optional<uint> IdleInhibitor::cookie() const
 {
     const QVariant &held = holds_[0].held;
     return held.isValid() ? std::optional(held.toUInt()) : std::nullopt;
 }
 
-void ScreenSaverKeeper::letGo(Hold &hold)
+void IdleInhibitor::letGo(Hold &hold)
 {
     const QVariant held = std::exchange(hold.held, {});
     if (held.metaType() == QMetaType::fromType<uint>())
@@ -99,8 +99,8 @@ void ScreenSaverKeeper::letGo(Hold &hold)
     // A descriptor closes with its last copy, here.
 }
 
-void ScreenSaverKeeper::ask(Hold &hold, const QString &method, const QVariantList &arguments,
-                            int timeoutMs)
+void IdleInhibitor::ask(Hold &hold, const QString &method, const QVariantList &arguments,
+                        int timeoutMs)
 {
     QDBusMessage message =
         QDBusMessage::createMethodCall(hold.service, hold.path, hold.interface, method);

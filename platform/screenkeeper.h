@@ -22,12 +22,12 @@ namespace slonk {
 // chosen suspend or a closed lid still works. The destructor, as the
 // program ends, lets go of everything and waits at most 250 ms for the
 // releases; a request still unanswered holds nothing up.
-class ScreenSaverKeeper final : public QObject, public ScreenKeeper
+class IdleInhibitor final : public QObject, public ScreenKeeper
 {
     Q_OBJECT
 public:
-    explicit ScreenSaverKeeper(QObject *parent = nullptr);
-    ~ScreenSaverKeeper() override;
+    explicit IdleInhibitor(QObject *parent = nullptr);
+    ~IdleInhibitor() override;
     void keepAwake() override;
     void release() override;
 

@@ -12,7 +12,7 @@
 #include <QTest>
 #include <memory>
 
-using slonk::ScreenSaverKeeper;
+using slonk::IdleInhibitor;
 
 namespace {
 
@@ -98,7 +98,7 @@ std::vector<std::unique_ptr<StandIn>> standIns(const QStringList &options = {})
 }
 
 // The keeper's requests have had their answers, whatever they were.
-bool answered(const ScreenSaverKeeper &keeper)
+bool answered(const IdleInhibitor &keeper)
 {
     return QTest::qWaitFor(
         [&] { return keeper.findChildren<QDBusPendingCallWatcher *>().isEmpty(); }, 5000);
@@ -143,7 +143,7 @@ void TestScreenKeeper::holdsUntilLetGo()
     if (!busesConnected())
         QSKIP("needs the buses");
     const auto services = standIns();
-    auto keeper = std::make_unique<ScreenSaverKeeper>();
+    auto keeper = std::make_unique<IdleInhibitor>();
     keeper->keepAwake();
     keeper->keepAwake(); // asked once only
     if (moment != Moment::BeforeTheAnswer) {
@@ -177,7 +177,7 @@ void TestScreenKeeper::exitStaysBounded()
     if (!busesConnected())
         QSKIP("needs the buses");
     const auto services = standIns({QStringLiteral("--never-answer"), unanswered});
-    auto keeper = std::make_unique<ScreenSaverKeeper>();
+    auto keeper = std::make_unique<IdleInhibitor>();
     keeper->keepAwake();
     for (const auto &service : services)
         QVERIFY(service->saw(1));
@@ -197,7 +197,7 @@ void TestScreenKeeper::exitStaysBounded()
 // Nobody to ask, with or without buses: nothing held, and the program runs on.
 void TestScreenKeeper::noServices()
 {
-    ScreenSaverKeeper keeper;
+    IdleInhibitor keeper;
     keeper.keepAwake();
     QVERIFY(answered(keeper));
     QVERIFY(!keeper.cookie());
@@ -231,7 +231,7 @@ void TestScreenKeeper::xfcePowerManager()
     const QStringList inhibitors{"the test"};
     if (ask("GetInhibitors").toStringList() != inhibitors)
         ask("Inhibit", {"the test", "xfce4-power-manager 4.18.1 on Xvfb"});
-    auto keeper = std::make_unique<ScreenSaverKeeper>();
+    auto keeper = std::make_unique<IdleInhibitor>();
     keeper->keepAwake();
     QVERIFY(QTest::qWaitFor(
         [&] { return ask("GetInhibitors").toStringList() == inhibitors + QStringList{Who}; },
