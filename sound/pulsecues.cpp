@@ -294,6 +294,10 @@ void PulseCues::armDeadline()
     deadline_ = pa().context_rttime_new(
         context_, pa().rtclock_now() + static_cast<pa_usec_t>(std::max<int64_t>(left.count(), 0)),
         deadlineReached, this);
+    // Without the timer the cue still never sounds late (startInTime), but a
+    // server that never answers would drop it unsaid.
+    if (!deadline_)
+        std::fputs("slonk: libpulse could not time the cue: a late one may go unsaid\n", stderr);
 }
 
 void PulseCues::cancelDeadline()
