@@ -228,13 +228,19 @@ void PulseCues::askServer()
 // unless it would start late.
 void PulseCues::startInTime()
 {
-    if (std::chrono::steady_clock::now() - pending_->due > MaxLateness) {
-        report(Health::Late, "a cue was dropped: the sound server did not start it within 2 s");
-        dropPending();
-        advance();
-        return;
-    }
-    start();
+    if (std::chrono::steady_clock::now() - pending_->due > MaxLateness)
+        dropLate();
+    else
+        start();
+}
+
+// With the lock held: the pending cue can only sound late now; the stream for
+// the next one opens as soon as the server lets it.
+void PulseCues::dropLate()
+{
+    report(Health::Late, "a cue was dropped: the sound server did not start it within 2 s");
+    dropPending();
+    advance();
 }
 
 void PulseCues::start()
@@ -265,7 +271,7 @@ void PulseCues::start()
     }
     pa_operation *uncorked = pa().stream_cork(stream, 0, nullptr, nullptr);
     if (!uncorked) {
-        report(Health::StreamFailed, "no sound: the cue's stream failed (" + serverError() + ")");
+        report(Health::StreamFailed, streamFailed());
         finish(stream);
         return;
     }
@@ -337,6 +343,11 @@ void PulseCues::report(Health health, const std::string &line)
                  health == Health::Sounding ? "the cue sounds again" : line.c_str());
 }
 
+std::string PulseCues::streamFailed() const
+{
+    return "no sound: the cue's stream failed (" + serverError() + ")";
+}
+
 std::string PulseCues::serverError() const
 {
     return context_ ? pa().strerror(pa().context_errno(context_)) : "no connection";
@@ -381,8 +392,7 @@ void PulseCues::streamChanged(pa_stream *stream, void *self)
     if (PA_STREAM_IS_GOOD(state))
         return;
     if (PA_CONTEXT_IS_GOOD(pa().context_get_state(cues->context_)))
-        cues->report(Health::StreamFailed,
-                     "no sound: the cue's stream failed (" + cues->serverError() + ")");
+        cues->report(Health::StreamFailed, cues->streamFailed());
     if (pending)
         cues->dropPending();
     else if (stream == cues->prepared_)
@@ -405,8 +415,7 @@ void PulseCues::playingChanged(pa_stream *stream, void *self)
     if (PA_STREAM_IS_GOOD(pa().stream_get_state(stream)))
         return;
     if (PA_CONTEXT_IS_GOOD(pa().context_get_state(cues->context_)))
-        cues->report(Health::StreamFailed,
-                     "no sound: the cue's stream failed (" + cues->serverError() + ")");
+        cues->report(Health::StreamFailed, cues->streamFailed());
     cues->finish(stream);
 }
 
@@ -425,11 +434,8 @@ void PulseCues::deadlineReached(pa_mainloop_api *, pa_time_event *, const timeva
 {
     auto *cues = static_cast<PulseCues *>(self);
     cues->cancelDeadline();
-    if (!cues->pending_)
-        return;
-    cues->report(Health::Late, "a cue was dropped: the sound server did not start it within 2 s");
-    cues->dropPending();
-    cues->advance();
+    if (cues->pending_)
+        cues->dropLate();
 }
 
 } // namespace slonk

@@ -101,6 +101,7 @@ private:
     pa_stream *openStream(const CueFormat &format);
     void askServer();
     void startInTime();
+    void dropLate();
     void start();
     void dropPending();
     void armDeadline();
@@ -109,6 +110,7 @@ private:
     void finish(pa_stream *stream);
     void report(Health health, const std::string &line = {});
     std::string serverError() const;
+    std::string streamFailed() const; // the line that says so
 
     static void contextChanged(pa_context *context, void *self);
     static void streamChanged(pa_stream *stream, void *self);
