@@ -33,18 +33,6 @@ chmod 700 "$ART/runtime"
 # of whoever runs the tests must never be what is heard.
 export XDG_DATA_HOME=$ART/runtime/.local/share
 
-e2e_cleanup() {
-    local pid
-    for pid in "${E2E_PIDS[@]}" $APP_PID; do
-        kill "$pid" 2>/dev/null || true
-    done
-    for pid in "${E2E_PIDS[@]}" $APP_PID; do
-        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-        kill -9 "$pid" 2>/dev/null || true
-    done
-}
-trap e2e_cleanup EXIT
-
 # e2e_stop PID: ends one process the harness started, by its id: SIGTERM,
 # then SIGKILL after 2.5 s.
 e2e_stop() {
@@ -52,6 +40,18 @@ e2e_stop() {
     for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
     kill -9 "$1" 2>/dev/null || true
 }
+
+# Everything the harness started: told to end all at once, then each waited for.
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}" $APP_PID; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${E2E_PIDS[@]}" $APP_PID; do
+        e2e_stop "$pid"
+    done
+}
+trap e2e_cleanup EXIT
 
 e2e_fail() {
     echo "FAIL $E2E_NAME: $* (artefacts in $ART)" >&2
