@@ -2,7 +2,7 @@
 # SPDX-FileCopyrightText: 2026 The Slonk developers
 
 """Counts how often an accessible of Slonk appears: its object:state-changed:
-showing events with the state set. The "SLONK!" alert appears once a cue, and
+showing events with the state set. The "SLONK!" cue appears once a cue, and
 at a hundred times speed for about 6 ms, too briefly for any screenshot.
 
 usage: atspi_events.py NAME COUNT-FILE

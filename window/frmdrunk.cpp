@@ -8,6 +8,7 @@
 #include "fixedframe.h"
 #include "fonts.h"
 #include "titlebar.h"
+#include "volumeaccessible.h"
 
 #include <QAccessibleWidget>
 #include <QGuiApplication>
@@ -43,11 +44,13 @@ void setColour(QWidget *widget, QPalette::ColorRole role, QColor colour)
     widget->setPalette(palette);
 }
 
-// The cue label speaks up as an alert when it shows, without taking the focus.
+// The cue label is a notification: screen readers speak it each time it
+// shows, without taking the focus. Qt 6.8's announcement event would reach
+// newer readers only; the role reaches every one.
 class CueAccessible final : public QAccessibleWidget
 {
 public:
-    explicit CueAccessible(QLabel *label) : QAccessibleWidget(label, QAccessible::AlertMessage) {}
+    explicit CueAccessible(QLabel *label) : QAccessibleWidget(label, QAccessible::Notification) {}
     QString text(QAccessible::Text t) const override
     {
         return t == QAccessible::Name ? static_cast<QLabel *>(widget())->text()
@@ -55,13 +58,16 @@ public:
     }
 };
 
-// The cue label as an alert, and the window as a window rather than a bare
-// client area, for screen readers. Qt's accessibility cache owns what it returns.
+// The cue label, the volume box and the window (as a window rather than a bare
+// client area), for screen readers. Qt's accessibility cache owns what it returns.
 QAccessibleInterface *accessibleFor(const QString &, QObject *object)
 {
     if (auto *label = qobject_cast<QLabel *>(object);
         label && label->objectName() == QStringLiteral("SLONK"))
         return new CueAccessible(label);
+    if (auto *box = qobject_cast<QLineEdit *>(object);
+        box && box->objectName() == QStringLiteral("tbShotVol"))
+        return new VolumeAccessible(box);
     if (auto *window = qobject_cast<FrmDrunk *>(object))
         return new QAccessibleWidget(window, QAccessible::Window);
     return nullptr;
@@ -109,7 +115,7 @@ void FrmDrunk::setupAccessibility()
     Q_UNUSED(factoryInstalled);
     // Interfaces made while the widgets were being built, before they had their
     // names and final classes, are made again through the factory.
-    for (QObject *made : std::initializer_list<QObject *>{this, SLONK})
+    for (QObject *made : std::initializer_list<QObject *>{this, SLONK, tbShotVol})
         QAccessible::deleteAccessibleInterface(
             QAccessible::uniqueId(QAccessible::queryAccessibleInterface(made)));
 }

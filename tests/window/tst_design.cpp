@@ -26,6 +26,8 @@ private slots:
     void noClipping_data();
     void noClipping();
     void accessibility();
+    void volumeTextRequests_data();
+    void volumeTextRequests();
 };
 
 void TestDesign::window()
@@ -236,8 +238,61 @@ void TestDesign::accessibility()
     QCOMPARE(said("Picture1", QAccessible::Name), QStringLiteral("Finished"));
     QCOMPARE(said("SLONK", QAccessible::Name), QStringLiteral("SLONK!"));
     QCOMPARE(QAccessible::queryAccessibleInterface(rig.control("SLONK"))->role(),
-             QAccessible::AlertMessage);
+             QAccessible::Notification);
     QCOMPARE(QAccessible::queryAccessibleInterface(&rig.window)->role(), QAccessible::Window);
+}
+
+void TestDesign::volumeTextRequests_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("the default") << QStringLiteral("35");
+    QTest::newRow("nine digits") << QStringLiteral("123456789");
+}
+
+// Every request a screen reader can make of the box answers, and answers the
+// box's own text: every offset, every boundary, before, at and after. Qt's own
+// interface for a line edit never returned from a word at the end.
+void TestDesign::volumeTextRequests()
+{
+    QFETCH(QString, text);
+    Rig rig;
+    rig.volumeBox()->setText(text);
+    QAccessibleTextInterface *read =
+        QAccessible::queryAccessibleInterface(rig.volumeBox())->textInterface();
+    QVERIFY(read);
+    const int length = static_cast<int>(text.size());
+    QCOMPARE(read->characterCount(), length);
+    using Request = QString (QAccessibleTextInterface::*)(int, QAccessible::TextBoundaryType, int *,
+                                                          int *) const;
+    const std::array requests{&QAccessibleTextInterface::textBeforeOffset,
+                              &QAccessibleTextInterface::textAtOffset,
+                              &QAccessibleTextInterface::textAfterOffset};
+    for (const Request request : requests) {
+        for (const auto boundary :
+             {QAccessible::CharBoundary, QAccessible::WordBoundary, QAccessible::SentenceBoundary,
+              QAccessible::ParagraphBoundary, QAccessible::LineBoundary, QAccessible::NoBoundary}) {
+            for (int offset = -1; offset <= length + 1; ++offset) {
+                int start = 0;
+                int end = 0;
+                const QString said = (read->*request)(offset, boundary, &start, &end);
+                const bool inside = offset >= 0 && offset <= length;
+                QVERIFY2(
+                    inside ? 0 <= start && start <= end && end <= length : said.isEmpty(),
+                    qPrintable(
+                        QStringLiteral("offset %1: [%2, %3)").arg(offset).arg(start).arg(end)));
+                if (inside)
+                    QCOMPARE(said, text.mid(start, end - start));
+            }
+        }
+    }
+    int start = 0;
+    int end = 0;
+    // The caret after the last digit still reads the whole number as its word.
+    QCOMPARE(read->textAtOffset(length, QAccessible::WordBoundary, &start, &end), text);
+    // One attribute run covers the text, so that none of it is left unread.
+    QCOMPARE(read->attributes(qMax(0, length - 1), &start, &end), QString());
+    QCOMPARE(std::pair(start, end), std::pair(0, length));
 }
 
 QTEST_MAIN(TestDesign)

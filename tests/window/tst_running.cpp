@@ -4,6 +4,7 @@
 #include "rig.h"
 
 #include <QAbstractEventDispatcher>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
@@ -329,6 +330,9 @@ void TestRunning::start()
     QVERIFY(!rig.volumeBox()->isEnabled());
     QCOMPARE(rig.volumeBox()->text(), QStringLiteral("35"));
     QVERIFY(!rig.volumeBox()->hasSelectedText());
+    // A screen reader is told the volume is fixed, not offered a box to type into.
+    const QAccessible::State said = QAccessible::queryAccessibleInterface(rig.volumeBox())->state();
+    QVERIFY(said.readOnly && !said.editable);
     QCOMPARE(rig.sound.played, 0); // the first cue comes with the first tick
 }
 
