@@ -19,6 +19,7 @@ E2E_PIDS=()
 PYTHON=/usr/bin/python3 # Debian's, which has the AT-SPI bindings
 APP_PID=
 WID=
+E2E_ENV=()
 
 # A sanitized build reports through its exit code; libfaketime is preloaded
 # ahead of the sanitizer runtime, which it must tolerate.
@@ -41,13 +42,23 @@ e2e_stop() {
     kill -9 "$1" 2>/dev/null || true
 }
 
+# e2e_tree PID: the process and all beneath it, parents first.
+e2e_tree() {
+    local child
+    echo "$1"
+    for child in $(pgrep -P "$1"); do e2e_tree "$child"; done
+}
+
 # Everything the harness started: told to end all at once, then each waited for.
+# The program itself too, not only the timeout above it: a hung program ignores
+# SIGTERM and would outlive a timeout killed in its place.
 e2e_cleanup() {
-    local pid
-    for pid in "${E2E_PIDS[@]}" $APP_PID; do
+    local pid pids=("${E2E_PIDS[@]}")
+    [[ -z $APP_PID ]] || pids+=($(e2e_tree "$APP_PID"))
+    for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
-    for pid in "${E2E_PIDS[@]}" $APP_PID; do
+    for pid in "${pids[@]}"; do
         e2e_stop "$pid"
     done
 }
@@ -176,7 +187,8 @@ e2e_stage() {
 # e2e_launch [FAKETIME-RATE]: starts the staged program, or E2E_PROGRAM, (under
 # libfaketime when a rate is given) and waits for its window, whose id lands in WID.
 e2e_launch() {
-    local command=("${E2E_PROGRAM:-$ART/app/slonk}")
+    # E2E_ENV: variables for the program alone, not for timeout or faketime.
+    local command=(env "${E2E_ENV[@]}" "${E2E_PROGRAM:-$ART/app/slonk}")
     [[ $# -gt 0 ]] && command=(faketime -f "$1" "${command[@]}")
     # timeout stays outside faketime, or its own clock is sped up too.
     timeout "${E2E_TIMEOUT:-300}" "${command[@]}" >"$ART/slonk.log" 2>&1 &
