@@ -3,11 +3,10 @@
 # The Wayland side of the end-to-end harness, sourced after harness.sh: a
 # headless weston that draws (pixman) and can be photographed, the program on
 # it natively, read and driven over AT-SPI since weston offers no seat (no
-# keyboard, no pointer), and its "SLONK!" flashes counted from the alert's
+# keyboard, no pointer), and its "SLONK!" flashes counted from the cue's
 # showing events. Sound comes from testkit/pipewire.sh or harness.sh.
 
 E2E_WESTON_BACKGROUND='#204060'
-E2E_ENV=()
 
 # e2e_start_weston [nested]: weston on a private socket; the program then finds
 # only Wayland. Headless it has no seat at all; nested, in a window on the
@@ -89,7 +88,7 @@ e2e_window_box() {
         awk '$NF ~ /255,255,255/ {print $4, $2}' | sort -rn | awk 'NR == 1 {print $2}'
 }
 
-# e2e_count_flashes: starts counting the "SLONK!" alert's appearances over
+# e2e_count_flashes: starts counting the "SLONK!" cue's appearances over
 # AT-SPI; before the program starts, so that it knows someone listens.
 e2e_count_flashes() {
     rm -f "$ART/flashes"

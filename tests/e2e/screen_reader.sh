@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+# A blind user's challenge: the screen reader Orca, for real, reads the window
+# at launch, walks the volume box word by word, hears START taken and a cue,
+# and reads the finish box, whose Return ends the program. What Orca says is
+# read from its log. Real speed: Orca falls behind a sped-up window, so the
+# minutes pass in a jump of the program's clock (libfaketime, read from a file).
+source "$(dirname "$0")/../../testkit/harness.sh" screen_reader "${1:?usage: $0 BUILD-FOLDER}"
+
+ORCA_LOG=$ART/orca.log
+SAID_FROM=1
+
+# What Orca has said since the last mark, one utterance a line.
+said() {
+    tail -n "+$SAID_FROM" "$ORCA_LOG" 2>/dev/null |
+        sed -nE "s/^[0-9:.]+ - SPEECH OUTPUT: '(.*)'( ?\{.*\})?\$/\1/p"
+}
+
+said_now() {
+    said | grep -xF -- "$1" >/dev/null # reads it all: no early exit to break the pipe
+}
+
+# hears SECONDS TEXT: Orca says TEXT, as one utterance, within SECONDS.
+hears() {
+    local deadline=$((SECONDS + $1))
+    until said_now "$2"; do
+        ((SECONDS < deadline)) ||
+            e2e_fail "expected Orca to say \"$2\" within $1 s, it said: $(said | tr '\n' '|')"
+        sleep 0.05
+    done
+    e2e_log "Orca: $2"
+}
+
+# hears_with_ctrl KEY TEXT: Ctrl+KEY makes Orca say TEXT. Control is held
+# until it has: Orca reads a moved caret by the keys down when it comes.
+hears_with_ctrl() {
+    mark
+    xdotool keydown Control_L key "$1"
+    hears 10 "$2"
+    xdotool keyup Control_L
+}
+
+# Starts counting what Orca says from now on.
+mark() {
+    SAID_FROM=$(($(wc -l <"$ORCA_LOG") + 1))
+}
+
+e2e_start_x
+e2e_no_audio
+e2e_start_accessibility
+gsettings set org.gnome.desktop.a11y.applications screen-reader-enabled true
+gsettings set org.gnome.desktop.interface toolkit-accessibility true
+"$PYTHON" "$E2E_KIT/orca_log.py" "$ORCA_LOG" >"$ART/orca.out" 2>&1 &
+ORCA_PID=$!
+E2E_PIDS+=($ORCA_PID)
+hears 30 "Screen reader on."
+
+e2e_stage
+echo +0 >"$ART/clock"
+E2E_ENV=(LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+         FAKETIME_TIMESTAMP_FILE="$ART/clock" FAKETIME_CACHE_DURATION=1)
+e2e_launch
+hears 20 "$TITLE frame."
+hears 10 "Shot Volume text."
+hears 10 "35."
+
+# Word by word through the box: the word at its end once spun the window's
+# thread for good.
+hears_with_ctrl Left "35"
+hears_with_ctrl Right "35"
+[[ $(e2e_atspi text "Shot Volume") == 35 ]] || e2e_fail "expected the box to answer \"35\" after the words"
+
+xdotool key Tab
+hears 10 "START push button."
+mark
+xdotool key Return
+# The volume is fixed now: no longer a box to type into.
+hears 10 "Shot Volume read only text."
+hears 10 "notification SLONK!"
+mark
+echo +5937 >"$ART/clock"
+hears 20 "notification SLONK!"
+hears 20 "alert Slonk!"
+hears 10 "You've finished! Well done!"
+hears 10 "OK push button."
+xdotool key Return
+e2e_expect_exit 10
+kill -KILL "$ORCA_PID" # it ignores SIGTERM while idle
+e2e_log "passed"
