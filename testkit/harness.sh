@@ -64,8 +64,17 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+# A failure anywhere fails the scenario. Called in a command substitution, a
+# pipeline or a background job, e2e_fail runs in a subshell, whose exit ends
+# only that subshell: it tells the shell that sourced the harness too. Its
+# line goes to the scenario's own standard error, which a check whose output
+# is thrown away (e2e_wait's) does not silence.
+E2E_SCENARIO_PID=$BASHPID
+trap 'exit 1' USR1
+exec {E2E_STDERR}>&2
 e2e_fail() {
-    echo "FAIL $E2E_NAME: $* (artefacts in $ART)" >&2
+    echo "FAIL $E2E_NAME: $* (artefacts in $ART)" >&"$E2E_STDERR"
+    [[ $BASHPID == "$E2E_SCENARIO_PID" ]] || kill -USR1 "$E2E_SCENARIO_PID"
     exit 1
 }
 
