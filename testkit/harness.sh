@@ -240,17 +240,24 @@ e2e_click() {
     xdotool mousemove --window "$WID" "$1" "$2" click "${3:-1}"
 }
 
+# e2e_shot NAME: the window into $ART/NAME.png; a shot that failed leaves no
+# older one of that name to be counted in its stead.
 e2e_shot() {
-    import -window "$WID" "$ART/$1.png"
+    rm -f "$ART/$1.png"
+    import -window "$WID" "$ART/$1.png" 2>>"$ART/import.log" ||
+        e2e_fail "expected a screenshot $1.png of the window, saw import fail: $(tail -n 1 "$ART/import.log")"
 }
 
 # e2e_count_colour SHOT.png "#RRGGBB" [GEOMETRY [FUZZ%]]: pixels of that colour,
 # or within FUZZ of it, in the shot or in the part GEOMETRY (WxH+X+Y) of it.
+# No picture to count in is a failure, never a count of 0.
 e2e_count_colour() {
-    local crop=() marker='#FF00FE' # a colour none of our shots holds
+    local crop=() marker='#FF00FE' pixels # a colour none of our shots holds
     [[ $# -gt 2 ]] && crop=(-crop "$3" +repage)
-    convert "$ART/$1" "${crop[@]}" -alpha off -fuzz "${4:-0}" -fill "$marker" -opaque "$2" \
-        -depth 8 txt:- | grep -c -i " $marker " || true
+    pixels=$(convert "$ART/$1" "${crop[@]}" -alpha off -fuzz "${4:-0}" -fill "$marker" -opaque "$2" \
+        -depth 8 txt:- 2>"$ART/convert.err") && [[ -n $pixels ]] ||
+        e2e_fail "expected pixels to count in $1, saw none: $(head -n 1 "$ART/convert.err")"
+    grep -c -i " $marker " <<<"$pixels" || true
 }
 
 # The box's text, as a screen reader reads it (needs e2e_start_accessibility).
