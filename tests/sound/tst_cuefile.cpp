@@ -9,7 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace slonk;
@@ -58,6 +61,30 @@ QByteArray riff(const QByteArray &chunks)
 }
 
 const QByteArray Samples(400, '\x10');
+
+// The verdict on a file as a user who is not root reads it: root reads every
+// file whatever its mode, so the read happens in a child that has become
+// nobody. -1 when the child could not become nobody or did not end normally.
+int verdictAsNobody(const QString &path)
+{
+    const passwd *nobody = getpwnam("nobody");
+    if (!nobody)
+        return -1;
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    const pid_t child = fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+            _exit(255);
+        _exit(int(readCueSamples(path).verdict));
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+        return -1;
+    return WEXITSTATUS(status);
+}
 
 } // namespace
 
@@ -330,9 +357,20 @@ void TestCueFile::wavFile()
         file.close();
     }
     if (setup == QStringLiteral("unreadable")) {
-        if (geteuid() == 0)
-            QSKIP("root reads every file");
         QVERIFY(file.setPermissions({}));
+        if (geteuid() == 0) {
+            // Only the file's own mode may keep nobody out: the same cue
+            // readable beside it plays.
+            QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                          QFile::ExeOwner | QFile::ExeGroup |
+                                                          QFile::ExeOther));
+            const QString readable = dir.filePath(QStringLiteral("readable.wav"));
+            QVERIFY(QFile::copy(sourceAsset(QStringLiteral("slonk.wav")), readable));
+            QVERIFY(QFile::setPermissions(readable, QFile::ReadOwner | QFile::ReadOther));
+            QCOMPARE(verdictAsNobody(readable), int(WavVerdict::Usable));
+            QCOMPARE(verdictAsNobody(path), int(verdict));
+            return;
+        }
     }
     QCOMPARE(readCueSamples(path).verdict, verdict);
 }
