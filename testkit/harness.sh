@@ -297,6 +297,42 @@ e2e_expect_flash() {
     convert "$ART/flash.ppm" "$ART/flash.png"
 }
 
+# e2e_count_flashes: starts counting the "SLONK!" cue's appearances over
+# AT-SPI (too brief at x100 for any screenshot), on X11 as on Wayland; before
+# the program starts, so that it knows someone listens. Needs
+# e2e_start_accessibility.
+e2e_count_flashes() {
+    rm -f "$ART/flashes"
+    "$PYTHON" "$E2E_KIT/atspi_events.py" "SLONK!" "$ART/flashes" 2>"$ART/flashes.err" &
+    E2E_FLASH_COUNTER=$!
+    E2E_PIDS+=($E2E_FLASH_COUNTER)
+    e2e_wait 10 "the flash counter listening" test -s "$ART/flashes"
+}
+
+# The flashes counted so far.
+e2e_flashes() {
+    cat "$ART/flashes"
+}
+
+# e2e_watch_paints: the program launched next stamps each of its repaints
+# (testkit/firstpaint.so); e2e_longest_paint_gap SPEED then tells the longest
+# time the window went without one after START, in real ms.
+e2e_watch_paints() {
+    export LD_PRELOAD=$E2E_BUILD/testkit/firstpaint.so BENCH_PAINTS_FILE=$ART/paints.txt \
+        BENCH_START_FILE=$ART/start.txt
+}
+
+e2e_longest_paint_gap() {
+    # The stamps are in the program's sped-up time.
+    "$PYTHON" - "$ART/paints.txt" "$ART/start.txt" "$1" <<'PY' || e2e_fail "expected repaints stamped after START, saw none"
+import sys
+start = int(open(sys.argv[2]).read().split()[0])
+stamps = [int(line) for line in open(sys.argv[1]) if line.strip() and int(line) > start]
+gaps = [(b - a) / 1e6 / float(sys.argv[3]) for a, b in zip(stamps, stamps[1:])]
+print(f"{max(gaps):.1f}")
+PY
+}
+
 # e2e_finish SECONDS [VOLUME]: waits for the finish box, reads it and the window
 # to the letter over AT-SPI when VOLUME is given, sees the smiley on screen and
 # dismisses the box with Enter on its OK button.

@@ -3,8 +3,8 @@
 # The Wayland side of the end-to-end harness, sourced after harness.sh: a
 # headless weston that draws (pixman) and can be photographed, the program on
 # it natively, read and driven over AT-SPI since weston offers no seat (no
-# keyboard, no pointer), and its "SLONK!" flashes counted from the cue's
-# showing events. Sound comes from testkit/pipewire.sh or harness.sh.
+# keyboard, no pointer), its "SLONK!" flashes counted (e2e_count_flashes).
+# Sound comes from testkit/pipewire.sh or harness.sh.
 
 E2E_WESTON_BACKGROUND='#204060'
 
@@ -86,21 +86,6 @@ e2e_window_box() {
     convert "$ART/$1" -alpha off -fill black -opaque "$E2E_WESTON_BACKGROUND" -fill white \
         +opaque black -define connected-components:verbose=true -connected-components 8 null: |
         awk '$NF ~ /255,255,255/ {print $4, $2}' | sort -rn | awk 'NR == 1 {print $2}'
-}
-
-# e2e_count_flashes: starts counting the "SLONK!" cue's appearances over
-# AT-SPI; before the program starts, so that it knows someone listens.
-e2e_count_flashes() {
-    rm -f "$ART/flashes"
-    "$PYTHON" "$E2E_KIT/atspi_events.py" "SLONK!" "$ART/flashes" 2>"$ART/flashes.err" &
-    E2E_FLASH_COUNTER=$!
-    E2E_PIDS+=($E2E_FLASH_COUNTER)
-    e2e_wait 10 "the flash counter listening" test -s "$ART/flashes"
-}
-
-# The flashes counted so far.
-e2e_flashes() {
-    cat "$ART/flashes"
 }
 
 # e2e_launch_wayland [FAKETIME-RATE]: starts the staged program (under
