@@ -2,8 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Slonk developers
 #include "termination.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -17,6 +20,7 @@ class TestTermination : public QObject
 private slots:
     void endsWithoutSignalfd_data();
     void endsWithoutSignalfd();
+    void staysBlockedForTheEventLoop_data();
     void staysBlockedForTheEventLoop();
 };
 
@@ -53,21 +57,46 @@ void TestTermination::endsWithoutSignalfd()
     QCOMPARE(WTERMSIG(status), signal);
 }
 
-// With a signalfd, the signals stay blocked so that the event loop reads them.
+void TestTermination::staysBlockedForTheEventLoop_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM quits the event loop") << SIGTERM;
+    QTest::newRow("SIGINT quits the event loop") << SIGINT;
+    QTest::newRow("SIGHUP quits the event loop") << SIGHUP;
+}
+
+// With a signalfd, the signals stay blocked, so that none ends the program by
+// its default action, and the event loop reads the one raised and quits.
 void TestTermination::staysBlockedForTheEventLoop()
 {
+    using namespace std::chrono_literals;
+    QFETCH(int, signal);
     sigset_t before;
     pthread_sigmask(SIG_SETMASK, nullptr, &before);
     blockTerminationSignals();
+    int loop = -1;
     {
         QObject owner;
         quitOnTerminationSignals(&owner);
         sigset_t now;
         pthread_sigmask(SIG_SETMASK, nullptr, &now);
-        for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-            QVERIFY(sigismember(&now, signal));
+        for (const int blocked : {SIGTERM, SIGINT, SIGHUP})
+            QVERIFY(sigismember(&now, blocked));
+        raise(signal); // pending, for the loop to read
+        // Only a bound for a loop that never reads it: the signal is there
+        // before the loop starts.
+        QTimer::singleShot(10s, &owner, [] { QCoreApplication::exit(1); });
+        loop = QCoreApplication::exec();
+    }
+    // A signal left unread must not reach the test runner once unblocked.
+    sigset_t raised;
+    sigemptyset(&raised);
+    sigaddset(&raised, signal);
+    const timespec none{};
+    while (sigtimedwait(&raised, nullptr, &none) == signal) {
     }
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    QVERIFY2(loop == 0, "the event loop went on after the signal");
 }
 
 QTEST_GUILESS_MAIN(TestTermination)
