@@ -191,9 +191,10 @@ e2e_start_kwin() {
     e2e_log "KWin and PowerDevil up"
 }
 
-# e2e_inhibited WHAT: PowerDevil holds an inhibition of that kind (1 the
-# session's idle actions, suspend among them; 4 the screen's power saving).
-e2e_inhibited() {
+# e2e_inhibition WHAT: PowerDevil's answer whether it holds an inhibition of
+# that kind (1 the session's idle actions, suspend among them; 4 the screen's
+# power saving): "(true,)" or "(false,)"; a call that failed answers neither.
+e2e_inhibition() {
     e2e_call org.kde.Solid.PowerManagement.PolicyAgent /org/kde/Solid/PowerManagement/PolicyAgent \
-        org.kde.Solid.PowerManagement.PolicyAgent.HasInhibition "$1" | grep -q true
+        org.kde.Solid.PowerManagement.PolicyAgent.HasInhibition "$1" 2>>"$ART/gdbus.err"
 }
