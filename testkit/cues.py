@@ -100,18 +100,41 @@ def wait_for(recording_path, cue_paths, wanted, seconds):
         time.sleep(0.1)
 
 
+def judge_spacing(fake, args, which):
+    """The copies' onsets in fake seconds against their schedule: a part of the
+    summary, or CueError."""
+    gaps = [b - a for a, b in zip(fake, fake[1:])]
+    if not gaps:
+        return ""
+    for k, gap in enumerate(gaps, start=2):
+        if abs(gap - args.spacing) > args.tolerance:
+            raise CueError(f"expected copy {k}{which} {args.spacing:g}±{args.tolerance:g} fake s "
+                           f"after copy {k - 1}, saw {gap:.2f} fake s")
+    span = fake[-1] - fake[0]
+    expected = args.spacing * (len(fake) - 1)
+    if abs(span - expected) > args.tolerance:
+        raise CueError(f"expected the last copy{which} {expected:g}±{args.tolerance:g} fake s after "
+                       f"the first, saw {span:.2f} fake s (drift)")
+    deviation = max(abs(t - fake[0] - args.spacing * k) for k, t in enumerate(fake))
+    return (f"{which}, gaps {min(gaps):.2f} to {max(gaps):.2f} fake s, first to last "
+            f"{span:.2f} fake s, largest deviation from the schedule {deviation:.2f} fake s")
+
+
 def check(args):
     """The verdict on a finished recording: one line, or CueError."""
     rate, channels, bits, recording = read_pcm(args.recording)
     frame = channels * bits // 8
     onsets, spans, partial = find_copies(recording, (rate, channels, bits), args.cue)
+    series = None  # each cue timed on its own (--apart), else all together
     if args.also:
         other, other_spans, other_partial = find_copies(recording, (rate, channels, bits), args.also)
         partial += other_partial
         sequence = sorted([(t, "1") for t in onsets] + [(t, "2") for t in other])
         print("sequence " + "".join(kind for _, kind in sequence))
         spans = sorted(spans + other_spans)
-        onsets = [t for t, _ in sequence]  # counted and timed together
+        if args.apart:
+            series = [(" of cue 1", onsets), (" of cue 2", other)]
+        onsets = [t for t, _ in sequence]  # counted together
 
     name = args.cue.rsplit("/", 1)[-1] + (" and " + args.also.rsplit("/", 1)[-1] if args.also else "")
     if args.cut_last and partial and partial[-1] * rate * frame >= (spans[-1][1] if spans else 0):
@@ -138,22 +161,11 @@ def check(args):
     if args.at_least is not None and len(onsets) < args.at_least:
         raise CueError(f"expected at least {args.at_least} copies of {name}, saw {len(onsets)}")
 
-    fake = [t * args.speed for t in onsets]
-    gaps = [b - a for a, b in zip(fake, fake[1:])]
     summary = f"{len(onsets)} whole copies of {name}"
-    if args.spacing is not None and gaps:
-        for k, gap in enumerate(gaps, start=2):
-            if abs(gap - args.spacing) > args.tolerance:
-                raise CueError(f"expected copy {k} {args.spacing:g}±{args.tolerance:g} fake s "
-                               f"after copy {k - 1}, saw {gap:.2f} fake s")
-        span = fake[-1] - fake[0]
-        expected = args.spacing * (len(fake) - 1)
-        if abs(span - expected) > args.tolerance:
-            raise CueError(f"expected the last copy {expected:g}±{args.tolerance:g} fake s after "
-                           f"the first, saw {span:.2f} fake s (drift)")
-        deviation = max(abs(t - fake[0] - args.spacing * k) for k, t in enumerate(fake))
-        summary += (f", gaps {min(gaps):.2f} to {max(gaps):.2f} fake s, first to last "
-                    f"{span:.2f} fake s, largest deviation from the schedule {deviation:.2f} fake s")
+    if args.spacing is None:
+        return summary
+    for which, times in series or [("", onsets)]:
+        summary += judge_spacing([t * args.speed for t in times], args, which)
     return summary
 
 
@@ -176,6 +188,9 @@ def main():
     parser.add_argument("--tolerance", type=float, default=3.0, help="fake seconds")
     parser.add_argument("--also", help="a second cue that may be heard too; prints the order "
                                        "of both as a sequence of 1 (the cue) and 2 (this one)")
+    parser.add_argument("--apart", action="store_true",
+                        help="with --also and --spacing, each cue keeps its own schedule (two "
+                             "programs), rather than both one together")
     args = parser.parse_args()
     try:
         if args.heard:
