@@ -44,6 +44,12 @@ says() {
     [[ $(grep -c -F -- "$1" "$ART/slonk.log") -eq ${2:-1} ]]
 }
 
+# said_once LINE: once the program has ended, its log holds the line once:
+# seen once while it ran is not yet said once.
+said_once() {
+    says "$1" || e2e_fail "expected \"$1\" once, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
+}
+
 # ends_within SECONDS HOW COMMAND...: once COMMAND has told the program to
 # end, it is gone within the bound with exit code 0; its time is logged.
 ends_within() {
@@ -81,6 +87,7 @@ e2e_click_start
 e2e_expect_flash
 e2e_wait 10 "the dropped cue said" says "$DROPPED"
 ends_within 2 "server stopped at the cue, window closed" e2e_close_window
+said_once "$DROPPED"
 kill -CONT "$SERVER"
 
 # Stopped before the program connects.
@@ -106,6 +113,7 @@ e2e_expect_flash
 if [[ $server == pulseaudio ]]; then kill -9 "$SERVER" "$E2E_RECORDER"; else e2e_kill_pipewire; fi
 e2e_wait 10 "the lost server said" says "$LOST"
 ends_within 2 "server killed, SIGHUP" kill -HUP "$(e2e_program_pid)"
+said_once "$LOST"
 
 # Stalled for 5 s across the second cue, at four times speed: due 15 s after
 # START, dropped half a second later, while the server is still stopped (from
@@ -126,8 +134,8 @@ e2e_log "server running again"
 "$PYTHON" "$E2E_KIT/cues.py" "$RECORDING" "$ART/app/slonk.wav" --at-least 2 --wait 30 >/dev/null ||
     e2e_fail "expected the third cue after the stall, heard $("$PYTHON" "$E2E_KIT/cues.py" "$RECORDING" "$ART/app/slonk.wav" --heard) copies"
 ends_within 2 "after the stall, SIGTERM" kill -TERM "$(e2e_program_pid)"
-says "$DROPPED" || e2e_fail "expected \"$DROPPED\" once, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
-says "$BACK" || e2e_fail "expected \"$BACK\" once, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
+said_once "$DROPPED"
+said_once "$BACK"
 if [[ $server == pulseaudio ]]; then
     e2e_stop_recorder
 else
