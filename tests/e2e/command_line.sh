@@ -38,12 +38,14 @@ run 0 -- --version
 [[ $out == "slonk 1.00" && -z $err ]] || e2e_fail "expected \"slonk 1.00\" alone, saw: $out $err"
 run 0 -- --help
 [[ $out == "Usage: slonk "* && -z $err ]] || e2e_fail "expected a usage, saw: $out $err"
+usage=$out
 # The manual page stays true to --help: every option it lists is there.
 manual=$(MANWIDTH=200 man -E UTF-8 -l "$E2E_BUILD/packaging/slonk.1" 2>/dev/null)
 for option in $(grep -oE -- '--?[a-z][a-z-]*' <<<"$out" | sort -u); do
     grep -qF -- "$option" <<<"$manual" || e2e_fail "expected $option of --help in the manual page"
 done
 run 0 -- -platform offscreen --help # Qt's options before it change nothing
+[[ $out == "$usage" && -z $err ]] || e2e_fail "expected the same usage after Qt's options, saw: $out $err"
 run 2 -- --fullscreen
 [[ -z $out ]] || e2e_fail "expected nothing on stdout for an unknown option, saw: $out"
 one_line "'--fullscreen'"
