@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # SPDX-FileCopyrightText: 2026 The Slonk developers
-# Pastes through the clipboard (Ctrl+V, Shift+Insert) and the primary selection
-# (middle click) leave nothing but digits, at most nine, in the volume box.
+# Pastes through the clipboard (Shift+Insert) and the primary selection (middle
+# click) leave nothing but digits, at most nine, in the volume box. Ctrl+V
+# pastes nothing at all: the box swallows its character, as it does every one
+# outside 0-9, so its rows show only that, whatever the paste does.
 source "$(dirname "$0")/../../testkit/harness.sh" bad-paste "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
