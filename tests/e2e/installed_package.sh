@@ -41,7 +41,9 @@ root=$ART/root
 dpkg-deb -x "$deb" "$root"
 # Its libraries are the system's, found where the system keeps them: a search
 # path of its own would be searched first at every start.
-runpath=$(readelf -d "$root/usr/bin/slonk" | grep -E 'RUNPATH|RPATH' || true)
+readelf -d "$root/usr/bin/slonk" >"$ART/dynamic.txt" ||
+    e2e_fail "expected the installed program's dynamic section, saw readelf fail"
+runpath=$(grep -E 'RUNPATH|RPATH' "$ART/dynamic.txt" || true)
 [[ -z $runpath ]] || e2e_fail "expected no library search path in the binary, saw: $runpath"
 desktop-file-validate "$root/usr/share/applications/$id.desktop" >"$ART/desktop.log" 2>&1 ||
     e2e_fail "expected a valid desktop entry, saw: $(head -n 1 "$ART/desktop.log")"
