@@ -25,8 +25,8 @@ const PulseApi &pa()
 // shorter and easier to miss on a loaded machine, and gain nothing, since a
 // cue starts at the next cycle whatever it asked for.
 constexpr pa_usec_t BufferUs = 100'000;
-// Silence written after every cue.
-constexpr pa_usec_t TailUs = 300'000;
+// Silence written after every cue (wavcheck.h).
+constexpr pa_usec_t TailUs = CueTailMilliseconds * 1000;
 
 class Lock
 {
@@ -58,7 +58,8 @@ struct Proplist
 
 } // namespace
 
-std::unique_ptr<PulseCues> PulseCues::create(const CueIdentity &identity)
+std::unique_ptr<PulseCues> PulseCues::create(const CueIdentity &identity,
+                                             std::chrono::milliseconds deadline)
 {
     pa_threaded_mainloop *loop = pa().threaded_mainloop_new();
     if (!loop || pa().threaded_mainloop_start(loop) < 0) {
@@ -72,11 +73,12 @@ std::unique_ptr<PulseCues> PulseCues::create(const CueIdentity &identity)
     pa().proplist_sets(properties, PA_PROP_APPLICATION_ID, identity.id.constData());
     pa().proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, identity.iconName.constData());
     pa().proplist_sets(properties, PA_PROP_APPLICATION_VERSION, identity.version.constData());
-    return std::unique_ptr<PulseCues>(new PulseCues(loop, properties));
+    return std::unique_ptr<PulseCues>(new PulseCues(loop, properties, deadline));
 }
 
-PulseCues::PulseCues(pa_threaded_mainloop *loop, pa_proplist *identity)
-    : loop_(loop), identity_(identity)
+PulseCues::PulseCues(pa_threaded_mainloop *loop, pa_proplist *identity,
+                     std::chrono::milliseconds deadline)
+    : loop_(loop), identity_(identity), deadline_(deadline)
 {
 }
 
@@ -84,7 +86,7 @@ PulseCues::~PulseCues()
 {
     {
         Lock lock(loop_);
-        disconnect();
+        closeConnection();
     }
     // libpulse's thread only ever waits in its poll, which this wakes.
     pa().threaded_mainloop_stop(loop_);
@@ -96,8 +98,8 @@ void PulseCues::prepare(const CueFormat &format)
 {
     Lock lock(loop_);
     wanted_ = format;
-    if (prepared_ && preparedFormat_ != format)
-        release(prepared_);
+    if (spare_.stream && spare_.format != format)
+        letGo(spare_.stream);
     if (connect())
         advance();
 }
@@ -105,15 +107,21 @@ void PulseCues::prepare(const CueFormat &format)
 void PulseCues::play(const CueSamples &cue, Instant due)
 {
     Lock lock(loop_);
-    dropPending(); // a cue still waiting could only sound later than this one
+    cancelPending(); // a cue still waiting could only sound later than this one
     wanted_ = static_cast<const CueFormat &>(cue);
+    if (std::chrono::steady_clock::now() - due > deadline_) {
+        report(Health::ReadLate,
+               "a cue was dropped: its file took more than " + deadlineText() + " to read");
+        return;
+    }
     if (!connect())
         return;
     pending_ = Pending{cue, due};
-    if (prepared_ && preparedFormat_ == cue && PA_STREAM_IS_GOOD(pa().stream_get_state(prepared_)))
-        pending_->stream = std::exchange(prepared_, nullptr);
+    if (spare_.stream && spare_.format == cue &&
+        PA_STREAM_IS_GOOD(pa().stream_get_state(spare_.stream)))
+        pending_->stream = std::exchange(spare_.stream, nullptr);
     else
-        release(prepared_);
+        letGo(spare_.stream);
     armDeadline();
     advance();
 }
@@ -125,7 +133,7 @@ bool PulseCues::connect()
 {
     if (context_ && PA_CONTEXT_IS_GOOD(pa().context_get_state(context_)))
         return true;
-    disconnect();
+    closeConnection();
     contextWasReady_ = false;
     context_ =
         pa().context_new_with_proplist(pa().threaded_mainloop_get_api(loop_), nullptr, identity_);
@@ -137,16 +145,16 @@ bool PulseCues::connect()
     // No autospawn: a missing server means no sound, never a server of ours.
     if (pa().context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         report(Health::NoServer, "no sound: cannot reach the sound server (" + serverError() + ")");
-        disconnect();
+        closeConnection();
         return false;
     }
     return true;
 }
 
-// With the lock held: lets go of the context and everything on it.
-void PulseCues::disconnect()
+// With the lock held: lets go of every stream, then of the context.
+void PulseCues::closeConnection()
 {
-    forgetStreams();
+    dropAllStreams();
     if (context_) {
         pa().context_set_state_callback(context_, nullptr, nullptr);
         pa().context_disconnect(context_);
@@ -155,12 +163,18 @@ void PulseCues::disconnect()
     }
 }
 
-void PulseCues::forgetStreams()
+// With the lock held: the connection is going or gone, and every stream on it
+// with it; none is kept for later.
+void PulseCues::dropAllStreams()
 {
-    dropPending();
-    release(prepared_);
+    cancelPending();
+    letGo(spare_.stream);
     while (!playing_.empty())
-        finish(*playing_.begin());
+        endPlaying(*playing_.begin());
+    for (pa_stream *stream : std::exchange(leaving_, {})) {
+        pa().stream_set_state_callback(stream, nullptr, nullptr);
+        pa().stream_unref(stream);
+    }
 }
 
 // With the lock held: takes the next step the server is ready for.
@@ -170,13 +184,12 @@ void PulseCues::advance()
         return; // contextChanged comes back here once it is
     if (pending_ && !pending_->stream) {
         if (!(pending_->stream = openStream(pending_->cue)))
-            dropPending();
+            cancelPending();
     } else if (pending_ && !pending_->asked &&
                pa().stream_get_state(pending_->stream) == PA_STREAM_READY) {
         askServer();
-    } else if (!pending_ && !prepared_ && wanted_) {
-        prepared_ = openStream(*wanted_);
-        preparedFormat_ = *wanted_;
+    } else if (!pending_ && !spare_.stream && wanted_) {
+        spare_ = {openStream(*wanted_), *wanted_};
     }
 }
 
@@ -186,7 +199,10 @@ pa_stream *PulseCues::openStream(const CueFormat &format)
 {
     const pa_sample_spec layout = sampleSpec(format);
     Proplist properties;
-    pa().proplist_sets(properties.list, PA_PROP_MEDIA_ROLE, "event");
+    // An alarm, as the desktop's own clock plays its timers: the cue keeps a
+    // volume of its own, apart from the desktop's alert sounds, which many
+    // people mute.
+    pa().proplist_sets(properties.list, PA_PROP_MEDIA_ROLE, "alarm");
     pa_stream *stream =
         pa().stream_new_with_proplist(context_, "Cue", &layout, nullptr, properties.list);
     if (!stream) {
@@ -206,7 +222,7 @@ pa_stream *PulseCues::openStream(const CueFormat &format)
     if (pa().stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
         report(Health::StreamFailed,
                "no sound: the cue's stream was refused (" + serverError() + ")");
-        release(stream);
+        letGo(stream);
     }
     return stream;
 }
@@ -220,7 +236,7 @@ void PulseCues::askServer()
     pending_->asked = pa().context_get_server_info(context_, serverAnswered, this);
     if (!pending_->asked) {
         report(Health::ServerLost, "no sound: lost the sound server (" + serverError() + ")");
-        dropPending();
+        cancelPending();
     }
 }
 
@@ -228,22 +244,23 @@ void PulseCues::askServer()
 // unless it would start late.
 void PulseCues::startInTime()
 {
-    if (std::chrono::steady_clock::now() - pending_->due > MaxLateness)
-        dropLate();
+    if (std::chrono::steady_clock::now() - pending_->due > deadline_)
+        dropLateCue();
     else
-        start();
+        startPending();
 }
 
-// With the lock held: the pending cue can only sound late now; the stream for
-// the next one opens as soon as the server lets it.
-void PulseCues::dropLate()
+// With the lock held: the pending cue can only sound late now. Its stream,
+// never started, waits as the spare for the next cue.
+void PulseCues::dropLateCue()
 {
-    report(Health::Late, "a cue was dropped: the sound server did not start it within 2 s");
-    dropPending();
+    report(Health::Late,
+           "a cue was dropped: the sound server did not start it within " + deadlineText());
+    cancelPending();
     advance();
 }
 
-void PulseCues::start()
+void PulseCues::startPending()
 {
     cancelDeadline();
     if (pending_->asked)
@@ -254,9 +271,9 @@ void PulseCues::start()
     playing_.insert(stream);
     pa().stream_set_state_callback(stream, playingChanged, this);
     pa().stream_set_underflow_callback(stream, playedOut, this);
-    // The whole cue at once: the server takes up to 4 MiB, more than any cue
-    // (wavcheck.h). The silence after it is what a sink may still hold when
-    // the stream goes.
+    // The whole cue at once, and the silence after it: what a sink may still
+    // hold when the stream goes. The server's queue takes them whole: no cue
+    // is longer (wavcheck.h).
     const pa_sample_spec layout = sampleSpec(cue);
     const QByteArray silence(static_cast<qsizetype>(pa().usec_to_bytes(TailUs, &layout)),
                              cue.bits == 8 ? '\x80' : '\0');
@@ -266,72 +283,93 @@ void PulseCues::start()
                           0, PA_SEEK_RELATIVE) < 0) {
         report(Health::WriteRefused,
                "no sound: the cue's samples were refused (" + serverError() + ")");
-        finish(stream);
+        endPlaying(stream);
         return;
     }
     pa_operation *uncorked = pa().stream_cork(stream, 0, nullptr, nullptr);
     if (!uncorked) {
         report(Health::StreamFailed, streamFailed());
-        finish(stream);
+        endPlaying(stream);
         return;
     }
     pa().operation_unref(uncorked);
     report(Health::Sounding);
 }
 
-void PulseCues::dropPending()
+// With the lock held: the waiting cue goes unplayed. Its stream, never
+// written to nor uncorked, is the spare for the next cue if it can be.
+void PulseCues::cancelPending()
 {
     if (!pending_)
         return;
+    cancelDeadline();
     if (pending_->asked) { // an answer still to come is for this cue alone
         pa().operation_cancel(pending_->asked);
         pa().operation_unref(pending_->asked);
     }
-    release(pending_->stream);
+    pa_stream *stream = pending_->stream;
+    const CueFormat format = pending_->cue;
     pending_.reset();
-    cancelDeadline();
+    if (stream && !spare_.stream && wanted_ == format &&
+        PA_STREAM_IS_GOOD(pa().stream_get_state(stream)))
+        spare_ = {stream, format};
+    else
+        letGo(stream);
 }
 
 void PulseCues::armDeadline()
 {
     cancelDeadline();
     const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
-        pending_->due + MaxLateness - std::chrono::steady_clock::now());
-    deadline_ = pa().context_rttime_new(
+        pending_->due + deadline_ - std::chrono::steady_clock::now());
+    timer_ = pa().context_rttime_new(
         context_, pa().rtclock_now() + static_cast<pa_usec_t>(std::max<int64_t>(left.count(), 0)),
         deadlineReached, this);
     // Without the timer the cue still never sounds late (startInTime), but a
     // server that never answers would drop it unsaid.
-    if (!deadline_)
+    if (!timer_)
         std::fputs("slonk: libpulse could not time the cue: a late one may go unsaid\n", stderr);
 }
 
 void PulseCues::cancelDeadline()
 {
-    if (deadline_) {
+    if (timer_) {
         pa_mainloop_api *api = pa().threaded_mainloop_get_api(loop_);
-        api->time_free(deadline_);
-        deadline_ = nullptr;
+        api->time_free(timer_);
+        timer_ = nullptr;
     }
 }
 
-// With the lock held: lets go of a stream that is not playing.
-void PulseCues::release(pa_stream *&stream)
+// With the lock held: lets go of a stream that is not playing. The server
+// can only be told of a stream it has made: one still being made is
+// disconnected once it is (leavingChanged), or it would stay there, corked
+// and owned by no one, until the program ends.
+void PulseCues::letGo(pa_stream *&stream)
 {
     if (!stream)
         return;
-    pa().stream_set_state_callback(stream, nullptr, nullptr);
     pa().stream_set_underflow_callback(stream, nullptr, nullptr);
-    pa().stream_disconnect(stream);
-    pa().stream_unref(stream);
-    stream = nullptr;
+    switch (pa().stream_get_state(stream)) {
+    case PA_STREAM_CREATING:
+        pa().stream_set_state_callback(stream, leavingChanged, this);
+        leaving_.insert(std::exchange(stream, nullptr));
+        return;
+    case PA_STREAM_READY:
+        pa().stream_set_state_callback(stream, nullptr, nullptr);
+        pa().stream_disconnect(stream); // fails only with the connection, which takes it anyway
+        break;
+    default: // never connected, or already gone from the server
+        pa().stream_set_state_callback(stream, nullptr, nullptr);
+        break;
+    }
+    pa().stream_unref(std::exchange(stream, nullptr));
 }
 
 // With the lock held: lets go of a playing stream.
-void PulseCues::finish(pa_stream *stream)
+void PulseCues::endPlaying(pa_stream *stream)
 {
     if (playing_.erase(stream) > 0)
-        release(stream);
+        letGo(stream);
 }
 
 void PulseCues::report(Health health, const std::string &line)
@@ -341,6 +379,14 @@ void PulseCues::report(Health health, const std::string &line)
     health_ = health;
     std::fprintf(stderr, "slonk: %s\n",
                  health == Health::Sounding ? "the cue sounds again" : line.c_str());
+}
+
+std::string PulseCues::deadlineText() const
+{
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g s",
+                  std::chrono::duration<double>(deadline_).count());
+    return seconds;
 }
 
 std::string PulseCues::streamFailed() const
@@ -371,14 +417,14 @@ void PulseCues::contextChanged(pa_context *context, void *self)
             cues->report(Health::NoServer,
                          "no sound: cannot reach the sound server (" + cues->serverError() + ")");
         // The context itself goes at the next connect(), out of its own callback.
-        cues->forgetStreams();
+        cues->dropAllStreams();
         break;
     default:
         break;
     }
 }
 
-// A pending or prepared stream: ready, or failed.
+// The pending stream or the spare: ready, or failed.
 void PulseCues::streamChanged(pa_stream *stream, void *self)
 {
     auto *cues = static_cast<PulseCues *>(self);
@@ -394,9 +440,9 @@ void PulseCues::streamChanged(pa_stream *stream, void *self)
     if (PA_CONTEXT_IS_GOOD(pa().context_get_state(cues->context_)))
         cues->report(Health::StreamFailed, cues->streamFailed());
     if (pending)
-        cues->dropPending();
-    else if (stream == cues->prepared_)
-        cues->release(cues->prepared_);
+        cues->cancelPending();
+    else if (stream == cues->spare_.stream)
+        cues->letGo(cues->spare_.stream);
 }
 
 // The answer to askServer(); one for a cue dropped since was cancelled with it.
@@ -416,17 +462,31 @@ void PulseCues::playingChanged(pa_stream *stream, void *self)
         return;
     if (PA_CONTEXT_IS_GOOD(pa().context_get_state(cues->context_)))
         cues->report(Health::StreamFailed, cues->streamFailed());
-    cues->finish(stream);
+    cues->endPlaying(stream);
+}
+
+// A stream let go of before the server had made it: now made, it is
+// disconnected; once gone, it is forgotten.
+void PulseCues::leavingChanged(pa_stream *stream, void *self)
+{
+    auto *cues = static_cast<PulseCues *>(self);
+    const pa_stream_state_t state = pa().stream_get_state(stream);
+    if (state == PA_STREAM_READY) {
+        pa().stream_disconnect(stream);
+    } else if (!PA_STREAM_IS_GOOD(state) && cues->leaving_.erase(stream) > 0) {
+        pa().stream_set_state_callback(stream, nullptr, nullptr);
+        pa().stream_unref(stream);
+    }
 }
 
 // The server has run out of the cue: it has all been played. (Not a drain:
 // its answer comes only after the whole cue, and under a sped-up clock
-// libpulse gives up waiting for it before then.) The stream for the next cue
+// libpulse gives up waiting for it before then.) The spare for the next cue
 // opens now, out of the way of this one.
 void PulseCues::playedOut(pa_stream *stream, void *self)
 {
     auto *cues = static_cast<PulseCues *>(self);
-    cues->finish(stream);
+    cues->endPlaying(stream);
     cues->advance();
 }
 
@@ -435,7 +495,7 @@ void PulseCues::deadlineReached(pa_mainloop_api *, pa_time_event *, const timeva
     auto *cues = static_cast<PulseCues *>(self);
     cues->cancelDeadline();
     if (cues->pending_)
-        cues->dropLate();
+        cues->dropLateCue();
 }
 
 } // namespace slonk

@@ -43,14 +43,17 @@ struct CueIdentity
 //
 // Opening a stream is most of a cue's delay: on PipeWire the server answers
 // only once its session manager has linked the new stream to the sink, 20 to
-// 40 ms after asking. So the stream for the next cue is opened ahead, corked,
-// each time a cue has played out (linking a stream reshapes PipeWire's graph,
-// which a loaded machine may pay for with a lost cycle of a sound playing).
-// A due cue starts only once the server has answered after it was due: a
-// cue it cannot start within MaxLateness of that is dropped, since a late cue
-// tells the drinker the wrong minute. Every cue is written whole at once,
-// with silence after it, and let go of only when the server has played it
-// out, so nothing has to keep feeding it and no tail is cut off.
+// 40 ms after asking. So one spare stream for the next cue is kept open
+// ahead, corked, opened each time a cue has played out (linking a stream
+// reshapes PipeWire's graph, which a loaded machine may pay for with a lost
+// cycle of a sound playing). A due cue starts only once the server has
+// answered after it was due: a cue it cannot start within the deadline
+// (2 s) is dropped, since a late cue tells the drinker the wrong minute, and
+// its stream, never touched, is the spare again. Every cue is written whole
+// at once, with silence after it, and let go of only when the server has
+// played it out, so nothing has to keep feeding it and no tail is cut off.
+// No stream is ever left on the server: one let go of before the server has
+// made it is disconnected once it has.
 //
 // Each change in how the cues fare (no server, the server lost, a stream or
 // its samples refused, a cue dropped as late, and cues sounding again) is
@@ -61,10 +64,12 @@ class PulseCues final
 {
 public:
     using Instant = std::chrono::steady_clock::time_point;
-    static constexpr std::chrono::seconds MaxLateness{2};
+    static constexpr std::chrono::milliseconds DefaultDeadline{2000};
 
     // nullptr, said on standard error, when libpulse's thread cannot start.
-    static std::unique_ptr<PulseCues> create(const CueIdentity &identity);
+    // A cue that cannot start within `deadline` of its due time is dropped.
+    static std::unique_ptr<PulseCues> create(const CueIdentity &identity,
+                                             std::chrono::milliseconds deadline = DefaultDeadline);
     ~PulseCues(); // cuts short what still plays, without waiting for the server
     PulseCues(const PulseCues &) = delete;
     PulseCues &operator=(const PulseCues &) = delete;
@@ -72,7 +77,9 @@ public:
     // Opens a stream ahead for the next cue, of this format.
     void prepare(const CueFormat &format);
     // Plays the samples whole, as soon as the server answers, unless that is
-    // more than MaxLateness after due. Connects again when the server was lost.
+    // past the deadline. Connects again when the server was lost. A cue
+    // handed over already past it (its file was slow to read) is dropped
+    // and said so, without a word against the server.
     void play(const CueSamples &cue, Instant due);
 
 private:
@@ -84,6 +91,7 @@ private:
         StreamFailed,
         WriteRefused,
         Late,
+        ReadLate,
     };
     struct Pending
     {
@@ -92,44 +100,53 @@ private:
         pa_stream *stream = nullptr;
         pa_operation *asked = nullptr; // the question whether the server is there
     };
+    struct Spare
+    {
+        pa_stream *stream = nullptr;
+        CueFormat format;
+    };
 
-    PulseCues(pa_threaded_mainloop *loop, pa_proplist *identity);
+    PulseCues(pa_threaded_mainloop *loop, pa_proplist *identity,
+              std::chrono::milliseconds deadline);
     bool connect();
-    void disconnect();
-    void forgetStreams();
+    void closeConnection();
+    void dropAllStreams();
     void advance();
     pa_stream *openStream(const CueFormat &format);
     void askServer();
     void startInTime();
-    void dropLate();
-    void start();
-    void dropPending();
+    void dropLateCue();
+    void startPending();
+    void cancelPending();
     void armDeadline();
     void cancelDeadline();
-    void release(pa_stream *&stream);
-    void finish(pa_stream *stream);
+    void letGo(pa_stream *&stream);
+    void endPlaying(pa_stream *stream);
     void report(Health health, const std::string &line = {});
     std::string serverError() const;
     std::string streamFailed() const; // the line that says so
+    std::string deadlineText() const; // "2 s"
 
     static void contextChanged(pa_context *context, void *self);
     static void streamChanged(pa_stream *stream, void *self);
     static void serverAnswered(pa_context *context, const pa_server_info *info, void *self);
     static void playingChanged(pa_stream *stream, void *self);
+    static void leavingChanged(pa_stream *stream, void *self);
     static void playedOut(pa_stream *stream, void *self);
     static void deadlineReached(pa_mainloop_api *, pa_time_event *, const struct timeval *,
                                 void *self);
 
     pa_threaded_mainloop *loop_;
     pa_proplist *identity_;
+    std::chrono::milliseconds deadline_;
     pa_context *context_ = nullptr;
     bool contextWasReady_ = false;
     std::optional<CueFormat> wanted_; // the format of the next cue
-    pa_stream *prepared_ = nullptr;
-    CueFormat preparedFormat_;
+    Spare spare_;
     std::optional<Pending> pending_;
-    pa_time_event *deadline_ = nullptr;
+    pa_time_event *timer_ = nullptr; // the pending cue's deadline
     std::set<pa_stream *> playing_;
+    std::set<pa_stream *> leaving_; // let go of before the server had made them
     Health health_ = Health::Sounding;
 };
 

@@ -193,12 +193,23 @@ e2e_stage() {
     done
 }
 
+# e2e_real_deadline FAKETIME-RATE: the cue's deadline for a program sped up at
+# that rate ("+0 x100"). It is 2 s on the program's clock, which the rate
+# speeds up too: at x100 it would be 20 ms of real time, and a busy machine,
+# not the program, would decide which cues are dropped. So it is kept at 2 s
+# of real time (SLONK_CUE_DEADLINE_MS), unless E2E_ENV sets it after.
+e2e_real_deadline() {
+    local speed=1
+    [[ $1 =~ x([0-9]+)$ ]] && speed=${BASH_REMATCH[1]}
+    echo "SLONK_CUE_DEADLINE_MS=$((2000 * speed))"
+}
+
 # e2e_launch [FAKETIME-RATE]: starts the staged program, or E2E_PROGRAM, (under
 # libfaketime when a rate is given) and waits for its window, whose id lands in WID.
 e2e_launch() {
     # E2E_ENV: variables for the program alone, not for timeout or faketime.
     local command=(env "${E2E_ENV[@]}" "${E2E_PROGRAM:-$ART/app/slonk}")
-    [[ $# -gt 0 ]] && command=(faketime -f "$1" "${command[@]}")
+    [[ $# -gt 0 ]] && command=(faketime -f "$1" env "$(e2e_real_deadline "$1")" "${command[@]}")
     # timeout stays outside faketime, or its own clock is sped up too.
     timeout "${E2E_TIMEOUT:-300}" "${command[@]}" >"$ART/slonk.log" 2>&1 &
     APP_PID=$!
@@ -233,6 +244,22 @@ e2e_expect_exit() {
     wait "$APP_PID" || code=$?
     APP_PID=
     [[ $code -eq 0 ]] || e2e_fail "expected exit code 0, saw $code"
+}
+
+# e2e_ends_within SECONDS HOW COMMAND...: once COMMAND has told the program to
+# end, it is gone within the bound with exit code 0; its time is logged. The
+# poll only paces the look: what is judged is the exit against the bound.
+e2e_ends_within() {
+    local seconds=$1 how=$2 from
+    shift 2
+    from=${EPOCHREALTIME/./}
+    "$@"
+    while kill -0 "$APP_PID" 2>/dev/null && ((${EPOCHREALTIME/./} - from < seconds * 1000000)); do
+        sleep 0.005
+    done
+    local took=$(((${EPOCHREALTIME/./} - from) / 1000))
+    e2e_expect_exit 0
+    e2e_log "$how: ended after $took ms"
 }
 
 # Pixel positions inside the window's client area.

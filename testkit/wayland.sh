@@ -94,7 +94,7 @@ e2e_window_box() {
 e2e_launch_wayland() {
     # E2E_ENV: variables for the program alone, not for timeout or faketime.
     local command=(env "${E2E_ENV[@]}" "$ART/app/slonk")
-    [[ $# -gt 0 ]] && command=(faketime -f "$1" "${command[@]}")
+    [[ $# -gt 0 ]] && command=(faketime -f "$1" env "$(e2e_real_deadline "$1")" "${command[@]}")
     # timeout stays outside faketime, or its own clock is sped up too.
     timeout "${E2E_TIMEOUT:-300}" "${command[@]}" >"$ART/slonk.log" 2>&1 &
     APP_PID=$!
