@@ -35,10 +35,15 @@ QStringList cueFileCandidates(const QString &programDirectory)
 
 Cue readFirstCue(const QStringList &candidates)
 {
-    for (const QString &candidate : candidates)
-        if (CueSamples samples = readCueSamples(candidate); samples.verdict == WavVerdict::Usable)
-            return {candidate, std::move(samples)};
-    return {BuiltInCue, readCueSamples(BuiltInCue)};
+    QStringList tooLong;
+    for (const QString &candidate : candidates) {
+        CueSamples samples = readCueSamples(candidate);
+        if (samples.verdict == WavVerdict::Usable)
+            return {candidate, std::move(samples), tooLong};
+        if (samples.verdict == WavVerdict::TooLarge)
+            tooLong.append(candidate);
+    }
+    return {BuiltInCue, readCueSamples(BuiltInCue), tooLong};
 }
 
 } // namespace slonk

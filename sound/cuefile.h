@@ -19,11 +19,13 @@ QStringList cueFileCandidates(const QString &programDirectory, const QStringList
 // own ($XDG_DATA_HOME, else ~/.local/share), then $XDG_DATA_DIRS.
 QStringList cueFileCandidates(const QString &programDirectory);
 
-// The cue that plays: its samples and where they were read from.
+// The cue that plays: its samples and where they were read from, and the
+// files passed over as too long to be a cue, which their owner should hear of.
 struct Cue
 {
     QString source;
     CueSamples samples;
+    QStringList tooLong;
 };
 
 // The cue played when no file is usable: our own default sound, built in.

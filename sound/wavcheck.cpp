@@ -75,6 +75,13 @@ WavLayout readWavLayout(QByteArrayView head, qint64 fileSize)
             layout.dataSize = size - size % frame;
             if (layout.dataSize == 0 || body + size > fileSize)
                 return verdict(WavVerdict::Truncated);
+            // Cut by the server, or longer than the minute it marks: never
+            // played in part.
+            const qint64 perSecond = qint64{layout.rate} * frame;
+            const qint64 tail = perSecond * CueTailMilliseconds / 1000;
+            if (layout.dataSize + tail > ServerQueueBytes ||
+                layout.dataSize > perSecond * MaxCueSeconds)
+                return verdict(WavVerdict::TooLarge);
             return verdict(WavVerdict::Usable);
         }
         at = body + size + (size & 1); // chunks are padded to an even length

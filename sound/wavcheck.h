@@ -11,13 +11,22 @@
 // samples reach the sound server, which would play noise for a bad header.
 namespace slonk {
 
+// Silence played after every cue, so that a sink that still holds the cue's
+// end when its stream goes does not cut it off.
+constexpr int CueTailMilliseconds = 300;
+// The most the sound server queues for one stream (PulseAudio's, and
+// PipeWire's pulse layer's): a cue and its tail are written whole, at once.
+constexpr qint64 ServerQueueBytes = 4 * 1024 * 1024;
+// A cue marks one minute: one that lasts more cannot be told from the next.
+constexpr int MaxCueSeconds = 60;
+
 enum class WavVerdict
 {
     Usable,
     Missing,     // no such file
     NotAFile,    // a directory, a device, a socket, a FIFO
     Unreadable,  // no permission, I/O error
-    TooLarge,    // longer than any cue should be
+    TooLarge,    // longer than a minute, or than the server takes whole with its tail
     NotWav,      // no RIFF/WAVE header
     Unsupported, // a WAV, but not 8- or 16-bit integer PCM, mono or stereo
     Truncated,   // the header promises more than the file holds

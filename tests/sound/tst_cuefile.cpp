@@ -232,6 +232,18 @@ void TestCueFile::wavHeader_data()
     row("huge chunk size", riff(cd + "data" + le32(0xFFFFFFFF)), WavVerdict::Truncated);
     row("longer than a cue", riff(cd + chunk("data", Samples)), WavVerdict::TooLarge,
         100 * 1024 * 1024);
+    // What the server queues for one stream holds the cue and 300 ms of
+    // silence after it (52,920 bytes here), or the cue is not played at all.
+    const auto sized = [](const QByteArray &format, qint64 samples) {
+        return riff(format + "data" + le32(static_cast<quint32>(samples)));
+    };
+    row("cue and tail fill the server's queue", sized(cd, 4'141'384), WavVerdict::Usable,
+        44 + 4'141'384);
+    row("tail past the server's queue", sized(cd, 4'141'388), WavVerdict::TooLarge, 44 + 4'141'388);
+    const QByteArray phone = fmtChunk(1, 1, 8000, 8);
+    row("a minute", sized(phone, 8000 * 60), WavVerdict::Usable, 44 + 8000 * 60);
+    row("longer than a minute", sized(phone, 8000 * 60 + 1), WavVerdict::TooLarge,
+        44 + 8000 * 60 + 1);
 }
 
 void TestCueFile::wavHeader()
