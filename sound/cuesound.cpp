@@ -5,9 +5,12 @@
 
 #include "cuefile.h"
 #include "pulseapi.h"
+#include "pulsecues.h"
 
+#include <QSet>
+#include <QThread>
 #include <QTimer>
-#include <utility>
+#include <cstdio>
 
 namespace slonk {
 namespace {
@@ -15,58 +18,114 @@ namespace {
 // The first stream is opened this long after start-up, out of the way of the
 // window's first paint; a challenge started sooner opens its first at its cue.
 constexpr std::chrono::milliseconds FirstPrepareDelay{1000};
+// How long the program's end waits for the thread. Its own work never waits,
+// but a file read can, on a hung network folder, for ever.
+constexpr std::chrono::milliseconds EndWait{300};
+
+// SLONK_CUE_DEADLINE_MS when it is a positive number, else 2 s.
+std::chrono::milliseconds cueDeadline()
+{
+    bool ok = false;
+    const int set = qEnvironmentVariableIntValue("SLONK_CUE_DEADLINE_MS", &ok);
+    return ok && set > 0 ? std::chrono::milliseconds(set) : PulseCues::DefaultDeadline;
+}
 
 } // namespace
 
-StreamCueSound::StreamCueSound(QString programDirectory, CueIdentity identity)
-    : programDirectory_(std::move(programDirectory)), identity_(std::move(identity)),
-      worker_(new QObject)
+struct StreamCueSound::Room
 {
-    thread_.setObjectName(QStringLiteral("slonk cues"));
-    worker_->moveToThread(&thread_);
-    QObject::connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
-    thread_.start();
+    Room(const QString &directory, const CueIdentity &who)
+        : programDirectory(directory), identity(who), worker(new QObject)
+    {
+    }
+
+    Cue read();
+    PulseCues *pulse(); // nullptr without libpulse
+    void playNow(PulseCues::Instant due);
+    void prepareFirst();
+
+    const QString programDirectory;
+    const CueIdentity identity;
+    const std::chrono::milliseconds deadline = cueDeadline();
+    QThread thread;
+    QObject *worker; // lives on the thread and goes with it: what work is posted to
+    // Made and used on the thread, let go of once it has ended.
+    std::unique_ptr<PulseCues> cues;
+    bool pulseTried = false;
+    QSet<QString> toldTooLong;
+};
+
+StreamCueSound::StreamCueSound(const QString &programDirectory, const CueIdentity &identity)
+    : room_(std::make_unique<Room>(programDirectory, identity))
+{
+    Room *room = room_.get();
+    room->thread.setObjectName(QStringLiteral("slonk cues"));
+    room->worker->moveToThread(&room->thread);
+    QObject::connect(&room->thread, &QThread::finished, room->worker, &QObject::deleteLater);
+    room->thread.start();
     QMetaObject::invokeMethod(
-        worker_,
-        [this] { QTimer::singleShot(FirstPrepareDelay, worker_, [this] { prepareFirst(); }); },
+        room->worker,
+        [room] {
+            QTimer::singleShot(FirstPrepareDelay, room->worker, [room] { room->prepareFirst(); });
+        },
         Qt::QueuedConnection);
 }
 
 StreamCueSound::~StreamCueSound()
 {
-    // Nothing on the thread waits for the server, so it ends at once.
-    thread_.quit();
-    thread_.wait();
-    pulse_.reset();
+    room_->thread.quit();
+    if (!room_->thread.wait(QDeadlineTimer(EndWait.count()))) {
+        // A file read holds the thread. The program ends all the same, and
+        // the thread with it; what it uses stays, so that nothing it touches
+        // goes from under it first.
+        std::fputs("slonk: ending while the cue file is still being read\n", stderr);
+        static_cast<void>(room_.release());
+    }
 }
 
 void StreamCueSound::play()
 {
     const PulseCues::Instant due = std::chrono::steady_clock::now();
+    Room *room = room_.get();
     QMetaObject::invokeMethod(
-        worker_, [this, due] { playNow(due); }, Qt::QueuedConnection);
+        room->worker, [room, due] { room->playNow(due); }, Qt::QueuedConnection);
 }
 
-void StreamCueSound::playNow(PulseCues::Instant due)
+Cue StreamCueSound::Room::read()
 {
-    if (PulseCues *cues = pulse())
-        cues->play(readFirstCue(cueFileCandidates(programDirectory_)).samples, due);
-}
-
-void StreamCueSound::prepareFirst()
-{
-    if (PulseCues *cues = pulse())
-        cues->prepare(readFirstCue(cueFileCandidates(programDirectory_)).samples);
-}
-
-PulseCues *StreamCueSound::pulse()
-{
-    if (!pulseTried_) {
-        pulseTried_ = true;
-        if (pulseApi())
-            pulse_ = PulseCues::create(identity_);
+    Cue cue = readFirstCue(cueFileCandidates(programDirectory));
+    for (const QString &path : std::as_const(cue.tooLong)) {
+        if (!toldTooLong.contains(path)) {
+            toldTooLong.insert(path);
+            std::fprintf(stderr,
+                         "slonk: %s is not played: longer than a minute, or than the sound "
+                         "server takes whole\n",
+                         qPrintable(path));
+        }
     }
-    return pulse_.get();
+    return cue;
+}
+
+void StreamCueSound::Room::playNow(PulseCues::Instant due)
+{
+    if (PulseCues *played = pulse())
+        played->play(read().samples, due);
+}
+
+void StreamCueSound::Room::prepareFirst()
+{
+    if (PulseCues *prepared = pulse())
+        prepared->prepare(read().samples);
+}
+
+PulseCues *StreamCueSound::Room::pulse()
+{
+    if (!pulseTried) {
+        pulseTried = true;
+        if (pulseApi())
+            cues = PulseCues::create(identity, deadline);
+    }
+    return cues.get();
 }
 
 } // namespace slonk

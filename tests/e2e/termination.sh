@@ -3,7 +3,8 @@
 # SPDX-FileCopyrightText: 2026 The Slonk developers
 # However the program is told to stop, it stops promptly and leaves nothing
 # running: SIGTERM and SIGINT mid-challenge (exit code 0), the finish box closed
-# by its title bar's close (exit code 0), the X server killed under it.
+# by its title bar's close (exit code 0), the X server killed under it; and
+# whatever the file system does with the cue file: slow to open, or hung.
 source "$(dirname "$0")/../../testkit/harness.sh" termination "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
@@ -30,6 +31,35 @@ xdotool key alt+F4
 e2e_expect_exit 5
 e2e_log "finish box closed: ended with exit code 0"
 
+# The cue file slow to open (3 s): the cue it makes late is dropped and said
+# so, without a word against the sound server.
+E2E_ENV=(LD_PRELOAD="$E2E_BUILD/testkit/slowfile.so" SLOWFILE_SECONDS=3)
+e2e_launch
+e2e_click_start
+e2e_expect_flash
+e2e_wait 20 "the cue late from its slow file said" \
+    grep -qxF "slonk: a cue was dropped: its file took more than 2 s to read" "$ART/slonk.log"
+e2e_ends_within 1 "cue file slow to open, SIGINT" kill -INT "$(e2e_program_pid)"
+! grep -qF "the sound server did not start it" "$ART/slonk.log" ||
+    e2e_fail "expected no word against the sound server, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
+
+# Hung for good, as on a network folder that stopped answering: the window's
+# close and SIGTERM each end the program within a second all the same.
+E2E_ENV=(LD_PRELOAD="$E2E_BUILD/testkit/slowfile.so")
+for ending in close TERM; do
+    e2e_launch
+    e2e_click_start
+    e2e_expect_flash
+    if [[ $ending == close ]]; then
+        e2e_ends_within 1 "cue file hung, window closed" e2e_close_window
+    else
+        e2e_ends_within 1 "cue file hung, SIGTERM" kill -TERM "$(e2e_program_pid)"
+    fi
+    grep -qxF "slonk: ending while the cue file is still being read" "$ART/slonk.log" ||
+        e2e_fail "expected the end said while the cue file hung, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
+done
+E2E_ENV=()
+
 e2e_launch
 e2e_click_start
 program=$(e2e_program_pid)
@@ -37,3 +67,4 @@ e2e_expect_flash
 kill "${E2E_PIDS[0]}" # the X server
 e2e_wait 5 "the program to end with its X server" sh -c "! kill -0 $program"
 e2e_log "X server killed: the program ended"
+e2e_log "passed"
