@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # SPDX-FileCopyrightText: 2026 The Slonk developers
 # slonk.wav goes bad while a challenge runs: emptied, truncated, 24-bit, not a
-# WAV, a folder, unreadable, 100 MB. Each bad cue plays the built-in default
-# cue, the good file plays again once it is back, and the user interface never
-# freezes at a cue (every repaint is stamped by a shim).
+# WAV, a folder, unreadable, 100 MB (too long to be a cue: said once). Each
+# bad cue plays the built-in default cue, the good file plays again once it is
+# back, and the user interface never freezes at a cue (every repaint is
+# stamped by a shim).
 source "$(dirname "$0")/../../testkit/harness.sh" sound-file-faults "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
@@ -52,6 +53,10 @@ done
 e2e_wait_cues 30 "$heard" "$good" --also "$E2E_SOURCE/assets/default-cue.wav"
 e2e_close_window
 e2e_expect_exit 10
+# A file too long to be a cue is never played in part, nor passed over unsaid.
+refused="slonk: $wav is not played: longer than a minute, or than the sound server takes whole"
+[[ $(grep -cxF "$refused" "$ART/slonk.log") -eq 1 ]] ||
+    e2e_fail "expected \"$refused\" once, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
 e2e_expect_flash
 e2e_stop_recorder
 
