@@ -12,7 +12,6 @@
 namespace slonk {
 namespace {
 
-const QString Logind = QStringLiteral("org.freedesktop.login1");
 const QString Request = QStringLiteral("Inhibit");
 const QString Release = QStringLiteral("UnInhibit");
 const QString Reason = QStringLiteral("A challenge is running: a cue comes every minute");
@@ -29,22 +28,15 @@ bool absent(const QDBusError &error)
            error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
 }
 
-QDBusConnection busOf(bool onSystemBus)
-{
-    return onSystemBus ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
-}
-
 } // namespace
 
 IdleInhibitor::IdleInhibitor(QObject *parent)
-    : QObject(parent), holds_{{{false, QStringLiteral("org.freedesktop.ScreenSaver"),
+    : QObject(parent), holds_{{{QStringLiteral("org.freedesktop.ScreenSaver"),
                                 QStringLiteral("/org/freedesktop/ScreenSaver"),
                                 QStringLiteral("org.freedesktop.ScreenSaver")},
-                               {false, QStringLiteral("org.freedesktop.PowerManagement"),
+                               {QStringLiteral("org.freedesktop.PowerManagement"),
                                 QStringLiteral("/org/freedesktop/PowerManagement/Inhibit"),
-                                QStringLiteral("org.freedesktop.PowerManagement.Inhibit")},
-                               {true, Logind, QStringLiteral("/org/freedesktop/login1"),
-                                QStringLiteral("org.freedesktop.login1.Manager")}}}
+                                QStringLiteral("org.freedesktop.PowerManagement.Inhibit")}}}
 {
 }
 
@@ -53,7 +45,8 @@ IdleInhibitor::~IdleInhibitor()
     release();
     // Each release times out on its own, all within ReleaseTimeoutMs from
     // now. A service that never answered a request learns of the program's
-    // end anyway: its connection or its descriptor closes.
+    // end anyway: its connection closes. logind's lock goes as its own
+    // thread ends (logindlock.h).
     for (auto *pending : findChildren<QDBusPendingCallWatcher *>(Release))
         pending->waitForFinished();
 }
@@ -64,21 +57,21 @@ void IdleInhibitor::keepAwake()
     QString who = QGuiApplication::desktopFileName();
     if (who.isEmpty())
         who = QCoreApplication::applicationName();
+    if (!std::exchange(logindWanted_, true))
+        logind_.take(who.toStdString(), Reason.toStdString());
     for (Hold &hold : holds_) {
         if (std::exchange(hold.wanted, true) || hold.asking || hold.held.isValid() ||
-            !busOf(hold.onSystemBus).isConnected())
+            !QDBusConnection::sessionBus().isConnected())
             continue;
         hold.asking = true;
-        if (hold.service == Logind) // idleness alone, blocked rather than delayed
-            ask(hold, Request, {QStringLiteral("idle"), who, Reason, QStringLiteral("block")},
-                RequestTimeoutMs);
-        else
-            ask(hold, Request, {who, Reason}, RequestTimeoutMs);
+        ask(hold, Request, {who, Reason}, RequestTimeoutMs);
     }
 }
 
 void IdleInhibitor::release()
 {
+    if (std::exchange(logindWanted_, false))
+        logind_.release();
     for (Hold &hold : holds_) {
         hold.wanted = false;
         letGo(hold); // or, asked but not answered yet, once the answer comes
@@ -94,9 +87,8 @@ std::optional<uint> IdleInhibitor::cookie() const
 void IdleInhibitor::letGo(Hold &hold)
 {
     const QVariant held = std::exchange(hold.held, {});
-    if (held.metaType() == QMetaType::fromType<uint>())
+    if (held.isValid())
         ask(hold, Release, {held}, ReleaseTimeoutMs);
-    // A descriptor closes with its last copy, here.
 }
 
 void IdleInhibitor::ask(Hold &hold, const QString &method, const QVariantList &arguments,
@@ -107,8 +99,8 @@ void IdleInhibitor::ask(Hold &hold, const QString &method, const QVariantList &a
     message.setArguments(arguments);
     // Starting a service the desktop does not run would change the desktop.
     message.setAutoStartService(false);
-    auto *watcher =
-        new QDBusPendingCallWatcher(busOf(hold.onSystemBus).asyncCall(message, timeoutMs), this);
+    auto *watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(message, timeoutMs), this);
     watcher->setObjectName(method);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, &hold, watcher] {
         watcher->deleteLater();

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "logindlock.h"
 #include "platform.h"
 
 #include <QObject>
@@ -35,25 +36,25 @@ public:
     std::optional<uint> cookie() const;
 
 private:
-    // One way of keeping awake: a request that takes a hold, answered with
-    // what lets go of it again, a cookie to hand back or a descriptor to
-    // close.
+    // One way of keeping awake on the session bus: a request that takes a
+    // hold, answered with the cookie that lets go of it again.
     struct Hold
     {
-        bool onSystemBus;
         QString service;
         QString path;
         QString interface;
         // Ask once: neither again while asking nor while held.
         bool wanted = false;
         bool asking = false;
-        QVariant held{}; // the cookie or the descriptor
+        QVariant held{}; // the cookie
     };
 
     void ask(Hold &hold, const QString &method, const QVariantList &arguments, int timeoutMs);
     void letGo(Hold &hold);
 
-    std::array<Hold, 3> holds_;
+    std::array<Hold, 2> holds_;
+    LogindIdleLock logind_; // on the system bus, away from the window's thread
+    bool logindWanted_ = false;
 };
 
 } // namespace slonk

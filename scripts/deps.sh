@@ -8,9 +8,10 @@ set -euo pipefail
 # libxcb1-dev: the program asks the X server itself before Qt does; libpulse-dev:
 # it plays its cue through the sound server's PulseAudio interface itself;
 # qt6-wayland: it runs natively on Wayland; qt6-wayland-dev: its own title bar
-# there, a plugin of Qt's Wayland client.
+# there, a plugin of Qt's Wayland client; libsystemd-dev: logind's idle lock,
+# asked on a system bus connection of its own.
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libgl-dev
-                libxcb1-dev libqt6svg6 qt6-wayland qt6-wayland-dev fonts-liberation
+                libxcb1-dev libqt6svg6 qt6-wayland qt6-wayland-dev libsystemd-dev fonts-liberation
                 fonts-dejavu-core)
 # The end-to-end tests run the real program on an X server with a window
 # manager and a sound server, with time sped up; they read it over AT-SPI on a

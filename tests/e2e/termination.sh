@@ -4,7 +4,8 @@
 # However the program is told to stop, it stops promptly and leaves nothing
 # running: SIGTERM and SIGINT mid-challenge (exit code 0), the finish box closed
 # by its title bar's close (exit code 0), the X server killed under it; and
-# whatever the file system does with the cue file: slow to open, or hung.
+# whatever the file system does with the cue file (slow to open, or hung) or
+# the system bus daemon (stalled).
 source "$(dirname "$0")/../../testkit/harness.sh" termination "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
@@ -58,6 +59,22 @@ for ending in close TERM; do
     grep -qxF "slonk: ending while the cue file is still being read" "$ART/slonk.log" ||
         e2e_fail "expected the end said while the cue file hung, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
 done
+E2E_ENV=()
+
+# logind's system bus stalled (its daemon stopped): START answers at once all
+# the same, and the program still ends within a second.
+dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$ART/system-bus.address" \
+    >"$ART/system-bus.log" 2>&1 &
+system_bus=$!
+E2E_PIDS+=($system_bus)
+e2e_wait 10 "a stand-in system bus" test -s "$ART/system-bus.address"
+kill -STOP "$system_bus"
+E2E_ENV=(DBUS_SYSTEM_BUS_ADDRESS="$(head -n 1 "$ART/system-bus.address")")
+e2e_launch
+e2e_click_start 2
+e2e_expect_flash
+e2e_ends_within 1 "system bus stalled, window closed" e2e_close_window
+kill -CONT "$system_bus"
 E2E_ENV=()
 
 e2e_launch
