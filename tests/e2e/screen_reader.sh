@@ -75,11 +75,14 @@ xdotool key Tab
 hears 10 "START push button."
 mark
 xdotool key Return
+started=${EPOCHREALTIME/./}
 # The volume is fixed now: no longer a box to type into.
 hears 10 "Shot Volume read only text."
 hears 10 "notification SLONK!"
+# The clock jumps to 3 to 5 s before the finish, however long the checks
+# above took: the 99th shot's cue, then the finish.
 mark
-echo +5937 >"$ART/clock"
+echo "+$((5936 - (${EPOCHREALTIME/./} - started) / 1000000 - 1))" >"$ART/clock"
 hears 20 "notification SLONK!"
 hears 20 "alert Slonk!"
 hears 10 "You've finished! Well done!"
