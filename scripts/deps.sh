@@ -21,7 +21,8 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libgl
 # Mesa's software renderer), KWin with Plasma's title bars, PowerDevil and
 # UPower (qtwayland5 for PowerDevil, a Qt 5 program); gdbus and gsettings ask
 # them; the screen keeper is tried against Xfce's own power manager. The
-# screen reader Orca reads the program as a blind user hears it.
+# screen reader Orca reads the program as a blind user hears it. gdb leaves
+# the stacks of a program that hangs.
 # libxcb-damage0-dev: the benchmarks' X watcher counts repaints.
 test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
                pulseaudio-utils faketime python3 dbus at-spi2-core python3-pyatspi
@@ -30,7 +31,7 @@ test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
                gnome-shell gnome-session-bin gnome-settings-daemon dconf-cli
                dconf-gsettings-backend libgl1-mesa-dri libegl-mesa0 libglib2.0-bin
                kwin-wayland kwin-style-breeze powerdevil upower qtwayland5
-               xfce4-power-manager orca)
+               xfce4-power-manager orca gdb)
 
 case "${1:-}" in
     build) wanted=("${build_packages[@]}") ;;

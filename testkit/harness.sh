@@ -234,11 +234,24 @@ e2e_launch() {
     [[ -z ${E2E_ATSPI:-} ]] || e2e_atspi wait-app 10
 }
 
+# A program that hangs leaves every thread's stack in hung.txt: a hang seen once
+# under load may not be seen again.
+e2e_stacks() {
+    local pid
+    for pid in $(e2e_tree "$APP_PID"); do
+        [[ $(cat "/proc/$pid/comm" 2>/dev/null) == slonk ]] || continue
+        timeout 30 gdb -p "$pid" -batch -ex 'thread apply all bt' >"$ART/hung.txt" 2>&1 || true
+    done
+}
+
 # e2e_expect_exit SECONDS: the program ends by itself with exit code 0.
 e2e_expect_exit() {
     local deadline=$((SECONDS + $1)) code=0
     while kill -0 "$APP_PID" 2>/dev/null; do
-        ((SECONDS < deadline)) || e2e_fail "expected the program to exit within $1 s, it still runs"
+        if ((SECONDS >= deadline)); then
+            e2e_stacks
+            e2e_fail "expected the program to exit within $1 s, it still runs (stacks in hung.txt)"
+        fi
         sleep 0.05
     done
     wait "$APP_PID" || code=$?
