@@ -13,6 +13,7 @@
 #include "termination.h"
 
 #include <QApplication>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -43,6 +44,24 @@ int answerCommandLine(int argc, char *argv[], std::string &platform, std::string
     return -1;
 }
 
+// The window and everything it uses, each of which ends within its own bound.
+int runChallenge()
+{
+    slonk::BootClock clock;
+    slonk::StreamCueSound cueSound(slonk::applicationDirectory(),
+                                   {"Slonk", "app.slonk.Slonk", "app.slonk.Slonk", SLONK_VERSION});
+    slonk::MessageFinishBox finishBox;
+    slonk::EventLoopEnd programEnd;
+    slonk::IdleInhibitor screenKeeper; // let go of when the program ends
+    slonk::FrmDrunk window({clock, cueSound, finishBox, programEnd, screenKeeper});
+    window.show();
+    return QApplication::exec();
+}
+
+// What is left after them, Qt's own teardown, is given this long: the program
+// ends within a second of being told to, whatever hangs.
+constexpr std::chrono::milliseconds TeardownBound{500};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -67,13 +86,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(SLONK_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("app.slonk.Slonk"));
 
-    slonk::BootClock clock;
-    slonk::StreamCueSound cueSound(slonk::applicationDirectory(),
-                                   {"Slonk", "app.slonk.Slonk", "app.slonk.Slonk", SLONK_VERSION});
-    slonk::MessageFinishBox finishBox;
-    slonk::EventLoopEnd programEnd;
-    slonk::IdleInhibitor screenKeeper; // let go of when the program ends
-    slonk::FrmDrunk window({clock, cueSound, finishBox, programEnd, screenKeeper});
-    window.show();
-    return QApplication::exec();
+    const int status = runChallenge();
+    slonk::endWithin(TeardownBound, status);
+    return status;
 }

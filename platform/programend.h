@@ -5,6 +5,8 @@
 
 #include "platform.h"
 
+#include <chrono>
+
 namespace slonk {
 
 // Leaves the event loop, so no queued event runs after the current one and
@@ -14,5 +16,12 @@ class EventLoopEnd final : public ProgramEnd
 public:
     void end() override;
 };
+
+// Once the program's own parts are gone, what is left of the teardown is Qt's
+// and the libraries', and that can hang for good (Qt's Wayland client can leave
+// a read of its connection prepared and never cancelled, and then waits on it).
+// Ends the process with STATUS if it is still running BOUND of real time from
+// now, whatever the clocks the program reads are told.
+void endWithin(std::chrono::milliseconds bound, int status);
 
 } // namespace slonk

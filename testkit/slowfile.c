@@ -2,9 +2,12 @@
 // SPDX-FileCopyrightText: 2026 The Slonk developers
 
 /* Preloaded into the program: every open of a file named slonk.wav waits
- * $SLOWFILE_SECONDS seconds first, or never returns when that is unset, as on
- * a hung network folder. The wait is a pause, not a busy loop, and no signal
- * ends it: the program blocks its termination signals in every thread. */
+ * $SLOWFILE_SECONDS seconds first, or never returns when that is "forever", as
+ * on a hung network folder. The wait is a pause, not a busy loop, and no signal
+ * ends it: the program blocks its termination signals in every thread.
+ * With SLOWFILE_HANG_DISPLAY set, closing the display connection (Xlib's or
+ * Wayland's, which only the toolkit's teardown does) never returns either, as
+ * when that teardown hangs. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -15,6 +18,12 @@
 #include <time.h>
 #include <unistd.h>
 
+static void hang(void)
+{
+    for (;;)
+        pause();
+}
+
 static void wait_if_cue(const char *path)
 {
     const char *name = strrchr(path, '/');
@@ -22,8 +31,9 @@ static void wait_if_cue(const char *path)
         return;
     const char *seconds = getenv("SLOWFILE_SECONDS");
     if (!seconds)
-        for (;;)
-            pause();
+        return;
+    if (strcmp(seconds, "forever") == 0)
+        hang();
     struct timespec left = {atoi(seconds), 0};
     while (nanosleep(&left, &left) != 0)
         ;
@@ -62,3 +72,17 @@ OPEN(open)
 OPEN(open64)
 OPENAT(openat)
 OPENAT(openat64)
+
+int XCloseDisplay(void *display)
+{
+    if (getenv("SLOWFILE_HANG_DISPLAY"))
+        hang();
+    return ((int (*)(void *))dlsym(RTLD_NEXT, "XCloseDisplay"))(display);
+}
+
+void wl_display_disconnect(void *display)
+{
+    if (getenv("SLOWFILE_HANG_DISPLAY"))
+        hang();
+    ((void (*)(void *))dlsym(RTLD_NEXT, "wl_display_disconnect"))(display);
+}

@@ -4,8 +4,8 @@
 # However the program is told to stop, it stops promptly and leaves nothing
 # running: SIGTERM and SIGINT mid-challenge (exit code 0), the finish box closed
 # by its title bar's close (exit code 0), the X server killed under it; and
-# whatever the file system does with the cue file (slow to open, or hung) or
-# the system bus daemon (stalled).
+# whatever the file system does with the cue file (slow to open, or hung), the
+# system bus daemon (stalled) or the toolkit's own teardown (hung).
 source "$(dirname "$0")/../../testkit/harness.sh" termination "${1:?usage: $0 BUILD-FOLDER}"
 
 e2e_start_x
@@ -46,7 +46,7 @@ e2e_ends_within 1 "cue file slow to open, SIGINT" kill -INT "$(e2e_program_pid)"
 
 # Hung for good, as on a network folder that stopped answering: the window's
 # close and SIGTERM each end the program within a second all the same.
-E2E_ENV=(LD_PRELOAD="$E2E_BUILD/testkit/slowfile.so")
+E2E_ENV=(LD_PRELOAD="$E2E_BUILD/testkit/slowfile.so" SLOWFILE_SECONDS=forever)
 for ending in close TERM; do
     e2e_launch
     e2e_click_start
@@ -59,6 +59,16 @@ for ending in close TERM; do
     grep -qxF "slonk: ending while the cue file is still being read" "$ART/slonk.log" ||
         e2e_fail "expected the end said while the cue file hung, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
 done
+
+# The toolkit's own teardown hung, as Qt's Wayland client now and then does:
+# the program ends within a second all the same, and says so.
+E2E_ENV=(LD_PRELOAD="$E2E_BUILD/testkit/slowfile.so" SLOWFILE_HANG_DISPLAY=1)
+e2e_launch
+e2e_click_start
+e2e_expect_flash
+e2e_ends_within 1 "display teardown hung, window closed" e2e_close_window
+grep -qxF "slonk: ending without the rest of the teardown, which hung" "$ART/slonk.log" ||
+    e2e_fail "expected the hung teardown said, saw: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
 E2E_ENV=()
 
 # logind's system bus stalled (its daemon stopped): START answers at once all
