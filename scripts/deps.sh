@@ -26,12 +26,18 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libgl
 # libxcb-damage0-dev: the benchmarks' X watcher counts repaints.
 test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
                pulseaudio-utils faketime python3 dbus at-spi2-core python3-pyatspi
-               desktop-file-utils appstream dpkg-dev lintian man-db clang libclang-rt-14-dev
+               desktop-file-utils appstream dpkg-dev lintian man-db clang libclang-rt-dev
                weston pipewire pipewire-pulse wireplumber pipewire-bin libxcb-damage0-dev
                gnome-shell gnome-session-bin gnome-settings-daemon dconf-cli
                dconf-gsettings-backend libgl1-mesa-dri libegl-mesa0 libglib2.0-bin
                kwin-wayland kwin-style-breeze powerdevil upower qtwayland5
-               xfce4-power-manager orca gdb)
+               xfce4-power-manager orca gdb debootstrap)
+
+# Debian 13 ships Qt Wayland's private headers, which the title bar's plugin
+# builds against; Debian 12 ships none, and the plugin brings its own.
+source /etc/os-release
+[[ $VERSION_CODENAME == bookworm ]] ||
+    build_packages+=(qt6-wayland-private-dev qt6-base-private-dev libxkbcommon-dev)
 
 case "${1:-}" in
     build) wanted=("${build_packages[@]}") ;;

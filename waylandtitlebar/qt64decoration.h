@@ -4,11 +4,10 @@
 #pragma once
 
 // Qt 6.4's interface for a title bar drawn by a Qt program on Wayland, as its
-// library exports it. Qt installs no header for it (it is not public, and
-// Debian ships none), so these are the declarations of Qt 6.4.2, just as far
-// as the title bar uses them, the virtual functions in Qt's own order. The
-// title bar is built only against Qt 6.4 and used only when the Qt it runs on
-// is the one it was built with.
+// library exports it. It is not public, and Debian 12 ships no header for it,
+// so these are the declarations of Qt 6.4.2, just as far as the title bar uses
+// them, the virtual functions in Qt's own order. Where the release ships Qt's
+// private headers they are used instead.
 
 #include <QEventPoint>
 #include <QMargins>

@@ -8,7 +8,12 @@
 // loads this as a decoration plugin and paints it into the window's buffer at
 // the output's scale, so it is as sharp as the window on a HiDPI screen.
 
-#include "qtwaylanddecoration.h"
+#ifdef SLONK_QT_PRIVATE_HEADERS
+#include <QtWaylandClient/private/qwaylandabstractdecoration_p.h>
+#include <QtWaylandClient/private/qwaylanddecorationplugin_p.h>
+#else
+#include "qt64decoration.h"
+#endif
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
