@@ -52,7 +52,7 @@ def showing(node):
 
 
 def window():
-    frames = [child for child in application() if child is not None and child.getRoleName() == "frame"]
+    frames = [child for child in application() if child is not None and child.getRole() == pyatspi.ROLE_FRAME]
     if len(frames) != 1:
         raise Expected(f"one window, saw {len(frames)}")
     return frames[0]
@@ -61,17 +61,17 @@ def window():
 def text_of(name):
     """The volume box's text, or the value a heading names (its description)."""
     for node in walk(window()):
-        if node.getRoleName() == "text" and node.name == name:
+        if node.getRole() == pyatspi.ROLE_TEXT and node.name == name:
             text = node.queryText()
             return text.getText(0, text.characterCount)
-        if node.getRoleName() == "label" and node.description == name:
+        if node.getRole() == pyatspi.ROLE_LABEL and node.description == name:
             return node.name
     raise Expected(f'a box or a value called "{name}", saw none')
 
 
 def control(name):
     for node in walk(window()):
-        if node.name == name and node.getRoleName() in ("push button", "text"):
+        if node.name == name and node.getRole() in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TEXT):
             return node
     raise Expected(f'a control "{name}", saw none')
 
@@ -95,7 +95,7 @@ def until(seconds, what, probe):
 
 def finish_box():
     for child in application():
-        if child is not None and child.getRoleName() == "alert" and child.name == "Slonk!":
+        if child is not None and child.getRole() == pyatspi.ROLE_ALERT and child.name == "Slonk!":
             if showing(child):
                 return child
     return None
@@ -105,10 +105,10 @@ def check_finish(volume):
     """The finish box and the window behind it, as the challenge ends."""
     box = finish_box()
     shown = [node for node in walk(box) if node is not box and showing(node)]
-    texts = [node.name for node in shown if node.getRoleName() == "label"]
-    buttons = [node.name for node in shown if node.getRoleName() == "push button"]
-    pictures = [node for node in shown if node.getRoleName() in ("image", "icon")
-                or (node.getRoleName() == "label" and not node.name)]
+    texts = [node.name for node in shown if node.getRole() == pyatspi.ROLE_LABEL]
+    buttons = [node.name for node in shown if node.getRole() == pyatspi.ROLE_PUSH_BUTTON]
+    pictures = [node for node in shown if node.getRole() in (pyatspi.ROLE_IMAGE, pyatspi.ROLE_ICON)
+                or (node.getRole() == pyatspi.ROLE_LABEL and not node.name)]
     if texts != ["You've finished! Well done!"]:
         raise Expected(f'the one text "You\'ve finished! Well done!", saw {texts}')
     if buttons != ["OK"]:
@@ -163,7 +163,7 @@ def main():
         until(float(args[0]), 'the finish box "Slonk!"', finish_box)
     elif command == "press-ok":
         box = until(5, 'the finish box "Slonk!"', finish_box)
-        ok = [node for node in walk(box) if node.getRoleName() == "push button"]
+        ok = [node for node in walk(box) if node.getRole() == pyatspi.ROLE_PUSH_BUTTON]
         ok[0].queryAction().doAction(0)
     else:
         raise SystemExit(__doc__)

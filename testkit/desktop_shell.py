@@ -104,8 +104,9 @@ def gnome_seat():
         print("ok", flush=True)
 
 
+# KWin 6 lists its windows as windowList(), KWin 5 as clientList().
 KWIN_PROBE = r"""
-var windows = workspace.clientList();
+var windows = workspace.windowList ? workspace.windowList() : workspace.clientList();
 for (var i = 0; i < windows.length; i++) {
     var w = windows[i], f = w.frameGeometry, b = w.bufferGeometry;
     print("%(mark)s\t" + [w.caption, w.desktopFileName, w.maximizable, w.minimizable,
@@ -123,7 +124,10 @@ def kwin_windows(log):
     try:
         (number,) = call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "loadScript",
                          GLib.Variant("(ss)", (script.name, mark)))
-        call("org.kde.KWin", f"/{number}", "org.kde.kwin.Script", "run")
+        # Where KWin puts a loaded script: Plasma 6 under /Scripting.
+        plasma6 = os.environ.get("KDE_SESSION_VERSION") == "6"
+        call("org.kde.KWin", f"/Scripting/Script{number}" if plasma6 else f"/{number}",
+             "org.kde.kwin.Script", "run")
         deadline = time.monotonic() + 10
         while True:
             with open(log, errors="replace") as f:

@@ -93,15 +93,18 @@ e2e_wait() {
     done
 }
 
+# e2e_start_x [WIDTHxHEIGHT bare]: an X server on a free display, as $DISPLAY,
+# 1024x768 unless told; with openbox managing it unless bare.
 e2e_start_x() {
     local number
     for number in $(seq "${E2E_DISPLAY_FROM:-20}" 199); do
         [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] || break
     done
     export DISPLAY=:$number
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset >"$ART/xvfb.log" 2>&1 &
+    Xvfb "$DISPLAY" -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset >"$ART/xvfb.log" 2>&1 &
     E2E_PIDS+=($!)
     e2e_wait 10 "the X server on $DISPLAY" xdpyinfo
+    [[ ${2:-} != bare ]] || return 0
     # A window mapped while openbox is still starting may never be managed:
     # openbox runs --startup once it is ready.
     openbox --sm-disable --startup "touch $ART/openbox.ready" >"$ART/openbox.log" 2>&1 &
