@@ -47,8 +47,13 @@ runpath=$(grep -E 'RUNPATH|RPATH' "$ART/dynamic.txt" || true)
 [[ -z $runpath ]] || e2e_fail "expected no library search path in the binary, saw: $runpath"
 desktop-file-validate "$root/usr/share/applications/$id.desktop" >"$ART/desktop.log" 2>&1 ||
     e2e_fail "expected a valid desktop entry, saw: $(head -n 1 "$ART/desktop.log")"
-appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" \
-    >"$ART/metainfo.log" 2>&1 || e2e_fail "expected valid metainfo, saw: $(grep -m1 -E '^[EW]:' "$ART/metainfo.log")"
+# appstream 1.0 (Debian 13) warns that no homepage is named: the project has
+# none to give, and none is invented. Any other warning fails.
+if ! appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$ART/metainfo.log" 2>&1; then
+    problems=$(grep -E '^[EW]:' "$ART/metainfo.log" | grep -v ': url-homepage-missing$' || true)
+    [[ -z $problems ]] && grep -q ': url-homepage-missing$' "$ART/metainfo.log" ||
+        e2e_fail "expected valid metainfo, saw: ${problems:-$(tail -n 1 "$ART/metainfo.log")}"
+fi
 MANWIDTH=80 man --warnings -E UTF-8 -l "$root/usr/share/man/man1/slonk.1.gz" \
     >"$ART/slonk.1.txt" 2>"$ART/man.log"
 [[ ! -s $ART/man.log ]] || e2e_fail "expected the manual page to render cleanly, saw: $(head -n 1 "$ART/man.log")"
