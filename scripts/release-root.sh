@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Slonk developers
+# Builds and runs every CTest test inside a root of the other Debian release
+# (Debian 13 on a Debian 12 host, Debian 12 on a Debian 13 host), made with
+# debootstrap from the archive the host already uses and kept in a cache
+# folder, so that a second run only updates it. Ends with one line:
+# "Debian 13 (trixie root): N of M passed". Every process left in the root is
+# stopped by its pid and every mount undone, however the run ends.
+# Usage: scripts/release-root.sh [SUITE [COMMAND...]]   (as root)
+# SUITE: trixie or bookworm, the other release by default; COMMAND, run in the
+# checkout inside the root instead of the suite (a shell, say).
+# SLONK_ROOT_CACHE names the cache folder (default ~/.cache/slonk).
+set -euo pipefail
+[[ $(id -u) -eq 0 ]] || exec sudo "$0" "$@"
+checkout=$(realpath "$(dirname "$0")/..")
+source /etc/os-release
+case "${1:-}" in
+    "") [[ $VERSION_CODENAME == bookworm ]] && suite=trixie || suite=bookworm ;;
+    trixie | bookworm) suite=$1 ;;
+    *) echo "usage: $0 [trixie|bookworm [COMMAND...]]" >&2; exit 2 ;;
+esac
+shift $(($# > 0 ? 1 : 0))
+declare -A release=([bookworm]="Debian 12" [trixie]="Debian 13")
+cache=${SLONK_ROOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/slonk}
+root=$cache/$suite
+label="${release[$suite]} ($suite root)"
+
+# The archive the host installs from: its deb822 file, or its one-line list.
+mirror=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
+[[ -n $mirror ]] || mirror=$(awk '$1 == "deb" {print $2; exit}' /etc/apt/sources.list)
+
+# A run killed before it could undo its mounts left them: undone first, so
+# that nothing below is the checkout or the machine's own.
+! mountpoint -q "$root" || umount -R -l "$root"
+if [[ ! -e $root/.complete ]]; then
+    command -v debootstrap >/dev/null || "$checkout/scripts/deps.sh" test
+    echo "Making the $label in $root from $mirror"
+    rm -rf --one-file-system "$root"
+    mkdir -p "$cache"
+    debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$cache/$suite-debootstrap.log"
+    touch "$root/.complete"
+fi
+
+# Mounts, undone in reverse order however the run ends. The root is a mount
+# point of its own so that the desktop scenarios' unshare can make it private.
+mounts=()
+mount_in() {
+    mount "$@"
+    mounts+=("${*: -1}")
+}
+# Every process still running from inside the root, by its pid, then the mounts.
+leave_root() {
+    local pid link
+    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+        link=$(readlink "/proc/$pid/root" 2>/dev/null) || continue
+        [[ $link == "$root" ]] && kill -9 "$pid" 2>/dev/null || true
+    done
+    for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
+        umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}"
+    done
+}
+trap leave_root EXIT
+mount_in --bind "$root" "$root"
+mount_in -t proc proc "$root/proc"
+mount_in --bind /sys "$root/sys"
+mount_in --bind /dev "$root/dev"
+mount_in --bind /dev/pts "$root/dev/pts"
+mount_in -t tmpfs tmpfs "$root/dev/shm"
+mount_in -t tmpfs tmpfs "$root/tmp"
+mkdir -p "$root/src"
+mount_in --bind "$checkout" "$root/src"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+
+inside() {
+    # X displays from :120, clear of any the host's own tests hold.
+    chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
+        E2E_DISPLAY_FROM=120 \
+        TERM=${TERM:-dumb} bash -c 'cd /src && "$@"' inside "$@"
+}
+if (($# > 0)); then
+    inside "$@"
+    exit
+fi
+
+# The same installer and the same build as on the host, into a build folder of
+# the root's own so that the host's stays untouched.
+log=$cache/$suite-ctest.log
+status=0
+inside bash -euo pipefail -c '
+    scripts/deps.sh test
+    cmake -S . -B /build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSLONK_WERROR=ON >/dev/null
+    cmake --build /build -j "$(nproc)"
+    ctest --test-dir /build --output-on-failure -j "$(nproc)"' 2>&1 | tee "$log" || status=$?
+
+source "$checkout/scripts/summary.sh"
+echo "$label: $(passed "$log" || echo "did not get as far as the tests, see $log")"
+exit "$status"
