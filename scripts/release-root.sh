@@ -51,7 +51,7 @@ mount_in() {
 }
 # Every process still running from inside the root, by its pid, then the mounts.
 leave_root() {
-    local pid link
+    local pid link i
     for pid in $(ls /proc | grep -E '^[0-9]+$'); do
         link=$(readlink "/proc/$pid/root" 2>/dev/null) || continue
         [[ $link == "$root" ]] && kill -9 "$pid" 2>/dev/null || true
