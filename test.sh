@@ -33,8 +33,11 @@ if [[ $stages == *host* ]]; then
         passed build-sanitize/ctest.log || echo "no tests ran") under the sanitizers")
 fi
 if [[ $stages == *root* ]]; then
-    # Its own output as it goes; its last line is the release's.
-    lines+=("$(scripts/release-root.sh | tee /dev/stderr | tail -n 1)") || status=1
+    # Its output as it goes, kept: its last line is the release's.
+    root_log=$(mktemp)
+    scripts/release-root.sh | tee "$root_log" || status=1
+    lines+=("$(tail -n 1 "$root_log")")
+    rm -f "$root_log"
 fi
 printf '%s\n' "${lines[@]}"
 exit "$status"
