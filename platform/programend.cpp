@@ -27,7 +27,8 @@ void endWithin(std::chrono::milliseconds bound, int status)
         while (syscall(SYS_clock_nanosleep, CLOCK_MONOTONIC, 0, &left, &left) != 0 &&
                errno == EINTR) {
         }
-        static constexpr char Line[] = "slonk: ending without the rest of the teardown, which hung\n";
+        static constexpr char Line[] =
+            "slonk: ending without the rest of the teardown, which hung\n";
         [[maybe_unused]] const ssize_t said = write(STDERR_FILENO, Line, sizeof Line - 1);
         _exit(status);
     }).detach();
