@@ -38,9 +38,10 @@ e2e_start_pipewire() {
     e2e_wait 10 "pipewire-pulse" pactl info
     pactl load-module module-null-sink sink_name=rec rate=44100 channels=2 format=s16le >/dev/null
     # Chosen, not left to wireplumber: 0.5 (Debian 13), started again beside a
-    # sink made before it was ready, now and then chose none for 30 s.
-    pactl set-default-sink rec
-    e2e_wait 10 "the null sink as the default" sh -c '[ "$(pactl get-default-sink)" = rec ]'
+    # sink made before it was ready, now and then chose none for 30 s. Asked
+    # until it holds: until wireplumber is up, the server refuses the choice.
+    e2e_wait 10 "the null sink as the default" \
+        sh -c 'pactl set-default-sink rec && [ "$(pactl get-default-sink)" = rec ]'
     pactl set-sink-volume rec 100%
     # PipeWire runs its whole graph at the smallest latency any stream asks
     # for: a 10 ms recorder would make it a 256-frame cycle, which a loaded
