@@ -6,10 +6,10 @@ blocks, stamps each block's arrival on CLOCK_MONOTONIC, and maps the onset of
 every copy of the cue onto that clock, late by at most the capture path's own
 small delay. Passive (PULSE_PROP node.passive=true) unless told otherwise, so
 the sink may suspend while nothing plays, as on a quiet desktop. It asks for
-10 ms blocks: PipeWire then runs its graph in cycles of 256 frames, where 2 ms
-made it 64 (1.5 ms), and beside a busy core it now and then missed one, a
-hole of silence in the middle of a cue, which a desktop's usual cycle of
-1024 frames does not risk.
+25 ms blocks, so that PipeWire keeps the 1024-frame cycle it runs the cue in
+without it: 2 ms made the whole graph run 64-frame cycles and 10 ms 256,
+and beside a busy core it now and then missed one, a hole of silence in the
+middle of a cue that the timer itself had caused.
 
 usage: onset.py CUE.wav COPIES SECONDS [--active]
 Waits at most SECONDS for COPIES copies of the cue, whole or not, then prints
@@ -34,7 +34,7 @@ class Recorder(threading.Thread):
         if passive:
             env["PULSE_PROP"] = "node.passive=true"
         self.process = subprocess.Popen(
-            ["parec", "-d", "rec.monitor", "--raw", "--latency-msec=10", f"--rate={RATE}",
+            ["parec", "-d", "rec.monitor", "--raw", "--latency-msec=25", f"--rate={RATE}",
              "--channels=2", "--format=s16le"], stdout=subprocess.PIPE, env=env)
         self.data, self.blocks = bytearray(), []  # (frames so far, arrival ns)
         self.lock = threading.Lock()
