@@ -4,23 +4,19 @@
 #include "logindlock.h"
 
 #include <cerrno>
-#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
 #include <mutex>
+#include <system_error>
 #include <systemd/sd-bus.h>
 #include <thread>
 #include <unistd.h>
 
 namespace slonk {
 namespace {
-
-// How long the program's end waits for the thread to let go. Its work is
-// quick, but an answer from a stalled daemon may never come.
-constexpr std::chrono::milliseconds EndWait{100};
 
 // No system bus, or no logind on it: a desktop without them, not a failure.
 bool absent(int result, const sd_bus_error &error)
@@ -46,7 +42,7 @@ struct LogindIdleLock::Room
     void take(const Request &request);
     void letGo();
 
-    std::mutex mutex;
+    mutable std::mutex mutex;
     std::condition_variable changed;
     std::deque<Request> requests; // carried out in order: a release after its request
     bool ending = false;
@@ -60,20 +56,38 @@ LogindIdleLock::LogindIdleLock() : room_(std::make_shared<Room>())
 {
     // Detached: a call to a stalled daemon must not hold the program's end.
     // The thread keeps what it uses alive for as long as it runs.
-    std::thread([room = room_] { room->run(); }).detach();
+    try {
+        std::thread([room = room_] { room->run(); }).detach();
+    } catch (const std::system_error &error) {
+        std::fprintf(stderr, "slonk: logind is not asked to keep the session awake: %s\n",
+                     error.what());
+        room_->ending = room_->ended = true;
+    }
 }
 
 LogindIdleLock::~LogindIdleLock()
 {
-    std::unique_lock lock(room_->mutex);
+    end();
+}
+
+void LogindIdleLock::end()
+{
+    const std::lock_guard lock(room_->mutex);
     room_->ending = true;
     room_->changed.notify_all();
-    room_->changed.wait_for(lock, EndWait, [this] { return room_->ended; });
+}
+
+bool LogindIdleLock::ended() const
+{
+    const std::lock_guard lock(room_->mutex);
+    return room_->ended;
 }
 
 void LogindIdleLock::take(const std::string &who, const std::string &why)
 {
     const std::lock_guard lock(room_->mutex);
+    if (room_->ending)
+        return;
     room_->requests.push_back({true, who, why});
     room_->changed.notify_all();
 }
@@ -131,13 +145,15 @@ void LogindIdleLock::Room::take(const Request &request)
     if (result >= 0)
         result = sd_bus_call(bus, call, 0, &error, &reply); // the bus's own timeout
     int descriptor = -1;
+    char reason[128];
     if (result >= 0)
         result = sd_bus_message_read(reply, "h", &descriptor);
     if (result >= 0)
         held = fcntl(descriptor, F_DUPFD_CLOEXEC, 3); // the reply's own closes with it
     else if (!absent(result, error))
         std::fprintf(stderr, "slonk: org.freedesktop.login1.Manager.Inhibit: %s (%s)\n",
-                     sd_bus_error_is_set(&error) ? error.message : std::strerror(-result),
+                     sd_bus_error_is_set(&error) ? error.message
+                                                 : strerror_r(-result, reason, sizeof reason),
                      sd_bus_error_is_set(&error) ? error.name : "no answer");
     sd_bus_error_free(&error);
     sd_bus_message_unref(reply);

@@ -14,7 +14,8 @@ namespace slonk {
 // Qt connects each bus at its first use and waits there, under a lock every
 // other bus shares, so a stalled system bus daemon would hold the window's
 // thread at START. Here nothing the window's thread calls waits: requests are
-// queued and carried out in order, and the end waits at most a moment.
+// queued and carried out in order, and the end waits for nothing: its owner
+// bounds that wait (ended()).
 //
 // A system bus or a logind that is not there is passed over in silence; any
 // other failure is one line on standard error.
@@ -22,7 +23,7 @@ class LogindIdleLock final
 {
 public:
     LogindIdleLock();
-    ~LogindIdleLock(); // lets go, without waiting for a daemon that does not answer
+    ~LogindIdleLock(); // ends, without waiting
     LogindIdleLock(const LogindIdleLock &) = delete;
     LogindIdleLock &operator=(const LogindIdleLock &) = delete;
 
@@ -30,6 +31,11 @@ public:
     void take(const std::string &who, const std::string &why);
     // Lets go of it: at once when held, else once its answer has come.
     void release();
+    // Lets go of it and ends the thread, without waiting: a call to a stalled
+    // daemon may never return. Nothing asked after this is carried out.
+    void end();
+    // Whether the thread has let go and ended.
+    bool ended() const;
 
 private:
     struct Room;

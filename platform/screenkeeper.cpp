@@ -3,9 +3,12 @@
 
 #include "screenkeeper.h"
 
+#include "realtime.h"
+
 #include <QDBusConnection>
 #include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -15,11 +18,12 @@ namespace {
 const QString Request = QStringLiteral("Inhibit");
 const QString Release = QStringLiteral("UnInhibit");
 const QString Reason = QStringLiteral("A challenge is running: a cue comes every minute");
-// How long the program's end waits for the releases still on their way, all
-// of them together, as they are sent at once.
-constexpr int ReleaseTimeoutMs = 250;
-// A late answer still counts: it is what lets go again.
-constexpr int RequestTimeoutMs = -1; // the bus's default
+// How long the program's end waits, of real time, for the releases on both
+// buses: its share of the end's budget. They go side by side, so the share
+// is the longest of them, not their sum.
+constexpr std::chrono::milliseconds EndWait{250};
+// A late answer still counts: to a request, it is what lets go again.
+constexpr int AnswerTimeoutMs = -1; // the bus's default
 
 // The desktop runs no such service.
 bool absent(const QDBusError &error)
@@ -43,12 +47,14 @@ IdleInhibitor::IdleInhibitor(QObject *parent)
 IdleInhibitor::~IdleInhibitor()
 {
     release();
-    // Each release times out on its own, all within ReleaseTimeoutMs from
-    // now. A service that never answered a request learns of the program's
-    // end anyway: its connection closes. logind's lock goes as its own
-    // thread ends (logindlock.h).
-    for (auto *pending : findChildren<QDBusPendingCallWatcher *>(Release))
-        pending->waitForFinished();
+    logind_.end();
+    // A service that never answers learns of the program's end anyway: its
+    // connection closes.
+    const auto releases = findChildren<QDBusPendingCallWatcher *>(Release);
+    realtime::waitUntil(realtime::now() + EndWait, [this, &releases] {
+        return logind_.ended() && std::all_of(releases.begin(), releases.end(),
+                                              [](const auto *call) { return call->isFinished(); });
+    });
 }
 
 void IdleInhibitor::keepAwake()
@@ -64,7 +70,7 @@ void IdleInhibitor::keepAwake()
             !QDBusConnection::sessionBus().isConnected())
             continue;
         hold.asking = true;
-        ask(hold, Request, {who, Reason}, RequestTimeoutMs);
+        ask(hold, Request, {who, Reason});
     }
 }
 
@@ -88,11 +94,10 @@ void IdleInhibitor::letGo(Hold &hold)
 {
     const QVariant held = std::exchange(hold.held, {});
     if (held.isValid())
-        ask(hold, Release, {held}, ReleaseTimeoutMs);
+        ask(hold, Release, {held});
 }
 
-void IdleInhibitor::ask(Hold &hold, const QString &method, const QVariantList &arguments,
-                        int timeoutMs)
+void IdleInhibitor::ask(Hold &hold, const QString &method, const QVariantList &arguments)
 {
     QDBusMessage message =
         QDBusMessage::createMethodCall(hold.service, hold.path, hold.interface, method);
@@ -100,7 +105,7 @@ void IdleInhibitor::ask(Hold &hold, const QString &method, const QVariantList &a
     // Starting a service the desktop does not run would change the desktop.
     message.setAutoStartService(false);
     auto *watcher = new QDBusPendingCallWatcher(
-        QDBusConnection::sessionBus().asyncCall(message, timeoutMs), this);
+        QDBusConnection::sessionBus().asyncCall(message, AnswerTimeoutMs), this);
     watcher->setObjectName(method);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, &hold, watcher] {
         watcher->deleteLater();

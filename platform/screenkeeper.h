@@ -21,8 +21,9 @@ namespace slonk {
 // one is passed over in silence, any other failure is one line on standard
 // error, and the program runs on. Never a lock on sleep or shutdown: a
 // chosen suspend or a closed lid still works. The destructor, as the
-// program ends, lets go of everything and waits at most 250 ms for the
-// releases; a request still unanswered holds nothing up.
+// program ends, lets go of everything and waits at most 250 ms of real time
+// for the releases on both buses together; a request still unanswered holds
+// nothing up.
 class IdleInhibitor final : public QObject, public ScreenKeeper
 {
     Q_OBJECT
@@ -49,7 +50,7 @@ private:
         QVariant held{}; // the cookie
     };
 
-    void ask(Hold &hold, const QString &method, const QVariantList &arguments, int timeoutMs);
+    void ask(Hold &hold, const QString &method, const QVariantList &arguments);
     void letGo(Hold &hold);
 
     std::array<Hold, 2> holds_;

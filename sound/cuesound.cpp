@@ -6,6 +6,7 @@
 #include "cuefile.h"
 #include "pulseapi.h"
 #include "pulsecues.h"
+#include "realtime.h"
 
 #include <QSet>
 #include <QThread>
@@ -18,8 +19,9 @@ namespace {
 // The first stream is opened this long after start-up, out of the way of the
 // window's first paint; a challenge started sooner opens its first at its cue.
 constexpr std::chrono::milliseconds FirstPrepareDelay{1000};
-// How long the program's end waits for the thread. Its own work never waits,
-// but a file read can, on a hung network folder, for ever.
+// How long the program's end waits for the thread, of real time: its share
+// of the end's budget. Its own work never waits, but a file read can, on a
+// hung network folder, for ever.
 constexpr std::chrono::milliseconds EndWait{300};
 
 // SLONK_CUE_DEADLINE_MS when it is a positive number, else 2 s.
@@ -74,13 +76,16 @@ StreamCueSound::StreamCueSound(const QString &programDirectory, const CueIdentit
 StreamCueSound::~StreamCueSound()
 {
     room_->thread.quit();
-    if (!room_->thread.wait(QDeadlineTimer(EndWait.count()))) {
-        // A file read holds the thread. The program ends all the same, and
-        // the thread with it; what it uses stays, so that nothing it touches
-        // goes from under it first.
-        std::fputs("slonk: ending while the cue file is still being read\n", stderr);
-        static_cast<void>(room_.release());
+    QThread &thread = room_->thread;
+    if (realtime::waitUntil(realtime::now() + EndWait, [&thread] { return thread.isFinished(); })) {
+        thread.wait();
+        return;
     }
+    // A file read holds the thread. The program ends all the same, and the
+    // thread with it. Until then the thread may still use all it reaches:
+    // this room, left to the process, and libpulse's calls (pulseapi.h).
+    std::fputs("slonk: ending while the cue file is still being read\n", stderr);
+    static_cast<void>(room_.release());
 }
 
 void StreamCueSound::play()
