@@ -6,6 +6,7 @@
 #include "platform.h"
 
 #include <chrono>
+#include <thread>
 
 namespace slonk {
 
@@ -17,11 +18,26 @@ public:
     void end() override;
 };
 
-// Once the program's own parts are gone, what is left of the teardown is Qt's
-// and the libraries', and that can hang for good (Qt's Wayland client can leave
-// a read of its connection prepared and never cancelled, and then waits on it).
-// Ends the process with STATUS if it is still running BOUND of real time from
-// now, whatever the clocks the program reads are told.
-void endWithin(std::chrono::milliseconds bound, int status);
+// The end's one bound. Once the window has closed, the program's own parts
+// end within their shares of it, and then Qt's teardown, which can hang for
+// good (Qt's Wayland client can leave a read of its connection prepared and
+// never cancelled, and then waits on it). Watched from the end's start until
+// Qt's teardown has returned: if the process is still in it at DEADLINE (of
+// realtime::now()), it ends there with STATUS. Cancelled as it goes, so that
+// what runs after (static destructors, a sanitizer's exit checks) always runs
+// to the end. Without a thread to watch from, the end goes unbounded, said on
+// standard error.
+class EndWatch final
+{
+public:
+    EndWatch(std::chrono::nanoseconds deadline, int status);
+    ~EndWatch();
+    EndWatch(const EndWatch &) = delete;
+    EndWatch &operator=(const EndWatch &) = delete;
+
+private:
+    int cancel_ = -1; // an eventfd the watch waits on
+    std::thread watch_;
+};
 
 } // namespace slonk
