@@ -53,8 +53,11 @@ std::unique_ptr<PulseApi> loadPulseApi()
 
 const PulseApi *pulseApi()
 {
-    static const std::unique_ptr<PulseApi> api = loadPulseApi();
-    return api.get();
+    // Never freed: threads the end leaves running (libpulse's own, and the
+    // cue's in a hung file read) call through it until the process is gone,
+    // after every destructor run at exit.
+    static const PulseApi *const api = loadPulseApi().release();
+    return api;
 }
 
 #endif
