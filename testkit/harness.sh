@@ -20,6 +20,7 @@ PYTHON=/usr/bin/python3 # Debian's, which has the AT-SPI bindings
 APP_PID=
 WID=
 E2E_ENV=()
+E2E_STALLED=()
 
 # A sanitized build reports through its exit code; libfaketime is preloaded
 # ahead of the sanitizer runtime, which it must tolerate.
@@ -54,6 +55,7 @@ e2e_tree() {
 # SIGTERM and would outlive a timeout killed in its place.
 e2e_cleanup() {
     local pid pids=("${E2E_PIDS[@]}")
+    [[ ${#E2E_STALLED[@]} -eq 0 ]] || kill -CONT "${E2E_STALLED[@]}" 2>/dev/null || true
     [[ -z $APP_PID ]] || pids+=($(e2e_tree "$APP_PID"))
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
@@ -150,10 +152,83 @@ e2e_start_session_bus() {
     [[ -z ${E2E_BUS:-} ]] || return 0
     dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$ART/bus.address" \
         >"$ART/dbus.log" 2>&1 &
-    E2E_PIDS+=($!)
+    E2E_BUS_PID=$!
+    E2E_PIDS+=($E2E_BUS_PID)
     e2e_wait 10 "a session bus" test -s "$ART/bus.address"
     E2E_BUS=$(head -n 1 "$ART/bus.address")
     export DBUS_SESSION_BUS_ADDRESS=$E2E_BUS
+}
+
+# A bus standing in for the system bus, where any name may be owned, at a
+# socket of its own ($E2E_SYSTEM_BUS_SOCKET), for the program launched next.
+e2e_start_system_bus() {
+    E2E_SYSTEM_BUS_SOCKET=$(mktemp -u "$ART/runtime/system_bus.XXXXXX")
+    rm -f "$ART/system-bus.address"
+    dbus-daemon --session --address="unix:path=$E2E_SYSTEM_BUS_SOCKET" --nofork --nopidfile \
+        --print-address=3 3>"$ART/system-bus.address" >"$ART/system-bus.log" 2>&1 &
+    E2E_SYSTEM_BUS_PID=$!
+    E2E_PIDS+=($E2E_SYSTEM_BUS_PID)
+    e2e_wait 10 "a stand-in system bus" test -s "$ART/system-bus.address"
+    E2E_SYSTEM_BUS=$(head -n 1 "$ART/system-bus.address")
+}
+
+# Connections the stand-in system bus has not taken yet: a stalled daemon's.
+e2e_system_bus_waiting() {
+    ss -xlnH | awk -v socket="$E2E_SYSTEM_BUS_SOCKET" '$5 == socket {print $3}'
+}
+
+# e2e_hold_then_hang: everything the end waits on, hung at once, for the program
+# launched next: it holds a stand-in screensaver's inhibitor on the session bus
+# and a stand-in logind's on the system bus, its cue file and the toolkit's
+# display disconnect hang for good (testkit/slowfile.so). Once it holds both,
+# e2e_stall_everything stops the sound server (started before) and both buses.
+e2e_hold_then_hang() {
+    e2e_start_session_bus
+    e2e_start_system_bus
+    "$E2E_BUILD/testkit/fake_screensaver" >"$ART/screensaver.log" 2>&1 &
+    E2E_PIDS+=($!)
+    DBUS_SYSTEM_BUS_ADDRESS=$E2E_SYSTEM_BUS "$E2E_BUILD/testkit/fake_screensaver" --login1 \
+        >"$ART/login1.log" 2>&1 &
+    E2E_PIDS+=($!)
+    e2e_wait 10 "the stand-in screensaver" e2e_stand_in_calls --session
+    e2e_wait 10 "the stand-in logind" e2e_stand_in_calls --address "$E2E_SYSTEM_BUS" --login1
+    E2E_ENV=(LD_PRELOAD="$E2E_BUILD/testkit/slowfile.so" SLOWFILE_SECONDS=forever
+             SLOWFILE_HANG_DISPLAY=1 DBUS_SYSTEM_BUS_ADDRESS="$E2E_SYSTEM_BUS")
+    E2E_TEARDOWN_HANGS=1
+}
+
+# e2e_stand_in_calls BUS-OPTION... [--login1]: what a stand-in was asked so far.
+e2e_stand_in_calls() {
+    local object=(--dest org.freedesktop.ScreenSaver --object-path /org/freedesktop/ScreenSaver)
+    if [[ ${*: -1} == --login1 ]]; then
+        object=(--dest org.freedesktop.login1 --object-path /org/freedesktop/login1)
+        set -- "${@:1:$#-1}"
+    fi
+    gdbus call "$@" "${object[@]}" --method org.freedesktop.Stand.Calls
+}
+
+# Whether the program holds the stand-ins' inhibitors.
+e2e_holds_screensaver() {
+    e2e_stand_in_calls --session | grep -q Inhibit
+}
+e2e_holds_logind() {
+    e2e_stand_in_calls --address "$E2E_SYSTEM_BUS" --login1 | grep -q Inhibit
+}
+
+e2e_stall_everything() {
+    e2e_wait 10 "the screensaver's inhibitor held" e2e_holds_screensaver
+    e2e_wait 10 "logind's inhibitor held" e2e_holds_logind
+    E2E_STALLED=("$E2E_PULSE" "$E2E_BUS_PID" "$E2E_SYSTEM_BUS_PID")
+    kill -STOP "${E2E_STALLED[@]}"
+    e2e_log "sound server and both buses stalled"
+}
+
+# Lets what e2e_stall_everything stopped run again, so that it can be ended.
+e2e_resume_everything() {
+    kill -CONT "${E2E_STALLED[@]}"
+    E2E_STALLED=()
+    E2E_ENV=()
+    E2E_TEARDOWN_HANGS=
 }
 
 # A private session bus and accessibility bus, so the program can be read and
@@ -260,6 +335,15 @@ e2e_expect_exit() {
     wait "$APP_PID" || code=$?
     APP_PID=
     [[ $code -eq 0 ]] || e2e_fail "expected exit code 0, saw $code"
+    e2e_whole_teardown
+}
+
+# The end's bound cut the teardown short: unless a row hangs it on purpose
+# (E2E_TEARDOWN_HANGS), a fault it would otherwise hide.
+e2e_whole_teardown() {
+    [[ -n ${E2E_TEARDOWN_HANGS:-} ]] ||
+        ! grep -qF "ending without the rest of the teardown" "$ART/slonk.log" ||
+        e2e_fail "expected the whole teardown, saw it cut short: $(grep slonk: "$ART/slonk.log" | tr '\n' '|')"
 }
 
 # e2e_ends_within SECONDS HOW COMMAND...: once COMMAND has told the program to
@@ -274,6 +358,10 @@ e2e_ends_within() {
         sleep 0.005
     done
     local took=$(((${EPOCHREALTIME/./} - from) / 1000))
+    if kill -0 "$APP_PID" 2>/dev/null; then
+        e2e_stacks
+        e2e_fail "expected the program gone within $seconds s of $how, it still ran after $took ms (stacks in hung.txt)"
+    fi
     e2e_expect_exit 0
     e2e_log "$how: ended after $took ms"
 }
@@ -401,11 +489,16 @@ e2e_smiley_shown() {
 # Closes the window as a person would: a click on the close button at the
 # right end of openbox's title bar.
 e2e_close_window() {
+    xdotool mousemove $(e2e_close_button) click 1
+}
+
+# Where openbox's close button is on the screen, as "X Y".
+e2e_close_button() {
     local x y width
     x=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ {print $4}')
     y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ {print $4}')
     width=$(xwininfo -id "$WID" | awk '/Width:/ {print $2}')
-    xdotool mousemove $((x + width - 11)) $((y - 10)) click 1
+    echo $((x + width - 11)) $((y - 10))
 }
 
 # The program's own process id (beneath timeout and faketime).

@@ -6,7 +6,8 @@
 # as weston shows it, with the program's own title bar: the title and a close
 # button, nothing there to maximise it, the close button ending the program
 # with exit 0. Then with Qt's stock title bar, as a user may choose it: its
-# maximise button leaves the window as it was.
+# maximise button leaves the window as it was. Last, the close button with
+# everything the end waits on hung at once.
 # weston runs nested on Xvfb here, so that X's pointer is its seat and the
 # title bar's buttons can be clicked.
 source "$(dirname "$0")/../../testkit/harness.sh" wayland-window "${1:?usage: $0 BUILD-FOLDER}"
@@ -86,4 +87,19 @@ e2e_log "stock maximise button: window back at $box"
 # Close: the rightmost button, at 302,15.
 e2e_weston_click $((x + 302)) $((y + 15))
 e2e_expect_exit 5
+e2e_log "stock title bar: closed"
+
+# Everything the end waits on hung at once, as on X11 (termination.sh), here
+# with Qt's Wayland client: the close button still ends it within a second.
+mv "$ART/slonk.log" "$ART/slonk-stock-title-bar.log"
+e2e_start_audio
+e2e_hold_then_hang
+e2e_launch_wayland
+e2e_atspi press START
+e2e_wait 10 "the window on screen, 313x219 once started" shows hung 315x250
+read -r x y <<<"$(corner hung.png)"
+e2e_stall_everything
+e2e_ends_within 1 "everything hung, window closed" env DISPLAY="$E2E_X_DISPLAY" \
+    xdotool mousemove --window "$E2E_WESTON_WINDOW" $((x + 299)) $((y + 15)) click 1
+e2e_resume_everything
 e2e_log "passed"
