@@ -154,17 +154,22 @@ int VolumeAccessible::characterCount() const
 QRect VolumeAccessible::characterRect(int offset) const
 {
     const QString text = box()->text();
-    if (offset < 0 || offset >= text.size())
+    if (offset < 0 || offset > text.size())
         return {};
-    // The caret's rectangle, moved from the caret to the character: the box
-    // may have scrolled its text, and this way the scroll is counted once.
-    const QFontMetrics metrics(box()->font());
+    // The box reports its caret as a rectangle reaching some pixels either
+    // side of the line it draws: its middle is the caret's x, with the box's
+    // margins and scroll counted. The digits lie from there as the font lays
+    // them out; the place after the last is a caret's, with no width.
     const QRect caret = box()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    const int left = caret.left() + metrics.horizontalAdvance(text.left(offset)) -
-                     metrics.horizontalAdvance(text.left(box()->cursorPosition()));
-    const QRect character(left, caret.top(), metrics.horizontalAdvance(text.at(offset)),
-                          caret.height());
-    return {box()->mapToGlobal(character.topLeft()), character.size()};
+    const QFontMetricsF metrics(box()->font());
+    const qreal origin =
+        QRectF(caret).center().x() - metrics.horizontalAdvance(text.left(box()->cursorPosition()));
+    const auto xAt = [&](qsizetype at) {
+        return qRound(origin + metrics.horizontalAdvance(text.left(at)));
+    };
+    const int left = xAt(offset);
+    const int right = offset < text.size() ? xAt(offset + 1) : left;
+    return {box()->mapToGlobal(QPoint(left, caret.top())), QSize(right - left, caret.height())};
 }
 
 int VolumeAccessible::offsetAtPoint(const QPoint &point) const

@@ -28,6 +28,8 @@ private slots:
     void accessibility();
     void volumeTextRequests_data();
     void volumeTextRequests();
+    void volumeCharacterRects_data();
+    void volumeCharacterRects();
 };
 
 void TestDesign::window()
@@ -293,6 +295,57 @@ void TestDesign::volumeTextRequests()
     // One attribute run covers the text, so that none of it is left unread.
     QCOMPARE(read->attributes(qMax(0, length - 1), &start, &end), QString());
     QCOMPARE(std::pair(start, end), std::pair(0, length));
+}
+
+void TestDesign::volumeCharacterRects_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("cursor");
+    QTest::newRow("the default") << QStringLiteral("35") << 2;
+    QTest::newRow("nine digits from the first") << QStringLiteral("123456789") << 0;
+    QTest::newRow("nine digits scrolled to the last") << QStringLiteral("123456789") << 9;
+}
+
+// Magnifiers and a reader's flat review go where each digit is drawn: the
+// pixels that change with a digit lie in its rectangle, wherever the box has
+// scrolled. After the last digit comes a caret's place, with no width.
+void TestDesign::volumeCharacterRects()
+{
+    QFETCH(QString, text);
+    QFETCH(int, cursor);
+    Rig rig;
+    QLineEdit *box = rig.volumeBox();
+    const QAccessibleTextInterface *read =
+        QAccessible::queryAccessibleInterface(box)->textInterface();
+    // Digits are all as wide as one another, so a changed one moves nothing else.
+    const auto drawn = [&](const QString &digits) {
+        box->setText(digits);
+        box->setCursorPosition(cursor);
+        return box->grab().toImage(); // the box scrolls as it paints
+    };
+    const QImage image = drawn(text);
+    QList<QRect> rects;
+    for (int offset = 0; offset <= text.size(); ++offset) {
+        const QRect rect = read->characterRect(offset);
+        rects.append({box->mapFromGlobal(rect.topLeft()), rect.size()});
+    }
+    int shown = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        QString changed = text;
+        changed[i] = text[i] == u'8' ? u'1' : u'8';
+        const QImage other = drawn(changed);
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != other.pixel(x, y))
+                    ink |= QRect(x, y, 1, 1);
+        shown += !ink.isEmpty();
+        if (!ink.isEmpty())
+            QCOMPARE(std::pair(i, rects[i] | ink), std::pair(i, rects[i]));
+    }
+    QVERIFY(shown >= 2);
+    const QRect last = rects[text.size() - 1];
+    QCOMPARE(rects.back(), QRect(last.x() + last.width(), last.y(), 0, last.height()));
 }
 
 QTEST_MAIN(TestDesign)
