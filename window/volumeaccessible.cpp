@@ -17,22 +17,23 @@ struct TextSpan
 };
 
 // The unit of `boundary` before, at or after `offset` in a text of `length`
-// digits. Digits make one word, one sentence and one line, so every boundary but
-// a character's spans the whole text, the caret at its end included; where
-// there is no such unit the span is empty at `offset`, and {-1, -1} for an
-// offset outside 0 to `length`.
+// digits, {-1, -1} where there is none, as Qt's own text interfaces answer; an
+// offset of -1 stands for the end. Digits make one word, one sentence and one
+// line, so every boundary but a character's spans the whole text, the caret at
+// its end included.
 TextSpan digitsUnit(int length, QAccessible::TextBoundaryType boundary, TextSide side, int offset)
 {
-    if (length < 0 || offset < 0 || offset > length)
+    if (offset == -1)
+        offset = length;
+    if (length <= 0 || offset < 0 || offset > length)
         return {};
-    const TextSpan none{offset, offset};
     if (boundary == QAccessible::CharBoundary) {
         const int step = side == TextSide::Before ? -1 : side == TextSide::After ? 1 : 0;
         const int at = offset + step;
-        return at >= 0 && at < length ? TextSpan{at, at + 1} : none;
+        return at >= 0 && at < length ? TextSpan{at, at + 1} : TextSpan{};
     }
     // The whole text is the one unit: nothing lies before or after it.
-    return side == TextSide::At ? TextSpan{0, length} : none;
+    return side == TextSide::At ? TextSpan{0, length} : TextSpan{};
 }
 
 } // namespace
