@@ -17,22 +17,23 @@ struct TextSpan
 };
 
 // The unit of `boundary` before, at or after `offset` in a text of `length`
-// digits. Digits make one word, one sentence and one line, so every boundary but
-// a character's spans the whole text, the caret at its end included; where
-// there is no such unit the span is empty at `offset`, and {-1, -1} for an
-// offset outside 0 to `length`.
+// digits, {-1, -1} where there is none, as Qt's own text interfaces answer; an
+// offset of -1 stands for the end. Digits make one word, one sentence and one
+// line, so every boundary but a character's spans the whole text, the caret at
+// its end included.
 TextSpan digitsUnit(int length, QAccessible::TextBoundaryType boundary, TextSide side, int offset)
 {
-    if (length < 0 || offset < 0 || offset > length)
+    if (offset == -1)
+        offset = length;
+    if (length <= 0 || offset < 0 || offset > length)
         return {};
-    const TextSpan none{offset, offset};
     if (boundary == QAccessible::CharBoundary) {
         const int step = side == TextSide::Before ? -1 : side == TextSide::After ? 1 : 0;
         const int at = offset + step;
-        return at >= 0 && at < length ? TextSpan{at, at + 1} : none;
+        return at >= 0 && at < length ? TextSpan{at, at + 1} : TextSpan{};
     }
     // The whole text is the one unit: nothing lies before or after it.
-    return side == TextSide::At ? TextSpan{0, length} : none;
+    return side == TextSide::At ? TextSpan{0, length} : TextSpan{};
 }
 
 } // namespace
@@ -154,17 +155,22 @@ int VolumeAccessible::characterCount() const
 QRect VolumeAccessible::characterRect(int offset) const
 {
     const QString text = box()->text();
-    if (offset < 0 || offset >= text.size())
+    if (offset < 0 || offset > text.size())
         return {};
-    // The caret's rectangle, moved from the caret to the character: the box
-    // may have scrolled its text, and this way the scroll is counted once.
-    const QFontMetrics metrics(box()->font());
+    // The box reports its caret as a rectangle reaching some pixels either
+    // side of the line it draws: its middle is the caret's x, with the box's
+    // margins and scroll counted. The digits lie from there as the font lays
+    // them out; the place after the last is a caret's, with no width.
     const QRect caret = box()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    const int left = caret.left() + metrics.horizontalAdvance(text.left(offset)) -
-                     metrics.horizontalAdvance(text.left(box()->cursorPosition()));
-    const QRect character(left, caret.top(), metrics.horizontalAdvance(text.at(offset)),
-                          caret.height());
-    return {box()->mapToGlobal(character.topLeft()), character.size()};
+    const QFontMetricsF metrics(box()->font());
+    const qreal origin =
+        QRectF(caret).center().x() - metrics.horizontalAdvance(text.left(box()->cursorPosition()));
+    const auto xAt = [&](qsizetype at) {
+        return qRound(origin + metrics.horizontalAdvance(text.left(at)));
+    };
+    const int left = xAt(offset);
+    const int right = offset < text.size() ? xAt(offset + 1) : left;
+    return {box()->mapToGlobal(QPoint(left, caret.top())), QSize(right - left, caret.height())};
 }
 
 int VolumeAccessible::offsetAtPoint(const QPoint &point) const

@@ -28,7 +28,18 @@ private slots:
     void accessibility();
     void volumeTextRequests_data();
     void volumeTextRequests();
+    void volumeTextEdges_data();
+    void volumeTextEdges();
+    void volumeCharacterRects_data();
+    void volumeCharacterRects();
 };
+
+using TextRequest = QString (QAccessibleTextInterface::*)(int, QAccessible::TextBoundaryType, int *,
+                                                          int *) const;
+// Before, at and after an offset.
+constexpr std::array<TextRequest, 3> TextRequests{&QAccessibleTextInterface::textBeforeOffset,
+                                                  &QAccessibleTextInterface::textAtOffset,
+                                                  &QAccessibleTextInterface::textAfterOffset};
 
 void TestDesign::window()
 {
@@ -263,26 +274,18 @@ void TestDesign::volumeTextRequests()
     QVERIFY(read);
     const int length = static_cast<int>(text.size());
     QCOMPARE(read->characterCount(), length);
-    using Request = QString (QAccessibleTextInterface::*)(int, QAccessible::TextBoundaryType, int *,
-                                                          int *) const;
-    const std::array requests{&QAccessibleTextInterface::textBeforeOffset,
-                              &QAccessibleTextInterface::textAtOffset,
-                              &QAccessibleTextInterface::textAfterOffset};
-    for (const Request request : requests) {
+    for (const TextRequest request : TextRequests) {
         for (const auto boundary :
              {QAccessible::CharBoundary, QAccessible::WordBoundary, QAccessible::SentenceBoundary,
               QAccessible::ParagraphBoundary, QAccessible::LineBoundary, QAccessible::NoBoundary}) {
-            for (int offset = -1; offset <= length + 1; ++offset) {
+            for (int offset = -2; offset <= length + 1; ++offset) {
                 int start = 0;
                 int end = 0;
                 const QString said = (read->*request)(offset, boundary, &start, &end);
-                const bool inside = offset >= 0 && offset <= length;
-                QVERIFY2(
-                    inside ? 0 <= start && start <= end && end <= length : said.isEmpty(),
-                    qPrintable(
-                        QStringLiteral("offset %1: [%2, %3)").arg(offset).arg(start).arg(end)));
-                if (inside)
-                    QCOMPARE(said, text.mid(start, end - start));
+                const bool unit = 0 <= start && start < end && end <= length;
+                if (!unit) // none, as Qt's own interfaces say it
+                    QCOMPARE(std::tuple(offset, start, end), std::tuple(offset, -1, -1));
+                QCOMPARE(said, unit ? text.mid(start, end - start) : QString());
             }
         }
     }
@@ -293,6 +296,102 @@ void TestDesign::volumeTextRequests()
     // One attribute run covers the text, so that none of it is left unread.
     QCOMPARE(read->attributes(qMax(0, length - 1), &start, &end), QString());
     QCOMPARE(std::pair(start, end), std::pair(0, length));
+}
+
+void TestDesign::volumeTextEdges_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("side"); // 0 before, 1 at, 2 after
+    QTest::addColumn<QAccessible::TextBoundaryType>("boundary");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    const auto row = [](const char *name, const char *text, int side,
+                        QAccessible::TextBoundaryType boundary, int offset, int start, int end) {
+        QTest::newRow(name) << QString::fromLatin1(text) << side << boundary << offset << start
+                            << end;
+    };
+    const int before = 0, at = 1, after = 2;
+    row("no digit before the first", "35", before, QAccessible::CharBoundary, 0, -1, -1);
+    row("no digit after the last", "35", after, QAccessible::CharBoundary, 1, -1, -1);
+    row("no digit at the end", "35", at, QAccessible::CharBoundary, 2, -1, -1);
+    row("no word before the number", "35", before, QAccessible::WordBoundary, 2, -1, -1);
+    row("no line after the number", "35", after, QAccessible::LineBoundary, 0, -1, -1);
+    row("nothing past the end", "35", at, QAccessible::WordBoundary, 3, -1, -1);
+    row("no word in an empty box", "", at, QAccessible::WordBoundary, 0, -1, -1);
+    row("-1 stands for the end", "35", at, QAccessible::WordBoundary, -1, 0, 2);
+    row("the digit before the end", "35", before, QAccessible::CharBoundary, -1, 1, 2);
+}
+
+// Where there is nothing to read, the box says so as Qt's own text interfaces
+// do, rather than with an empty span a reader could take for a unit.
+void TestDesign::volumeTextEdges()
+{
+    QFETCH(QString, text);
+    QFETCH(int, side);
+    QFETCH(QAccessible::TextBoundaryType, boundary);
+    QFETCH(int, offset);
+    Rig rig;
+    rig.volumeBox()->setText(text);
+    const QAccessibleTextInterface *read =
+        QAccessible::queryAccessibleInterface(rig.volumeBox())->textInterface();
+    int start = 0;
+    int end = 0;
+    const QString said = (read->*TextRequests.at(side))(offset, boundary, &start, &end);
+    QTEST(start, "start");
+    QTEST(end, "end");
+    QCOMPARE(said, start < 0 ? QString() : text.mid(start, end - start));
+}
+
+void TestDesign::volumeCharacterRects_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("cursor");
+    QTest::newRow("the default") << QStringLiteral("35") << 2;
+    QTest::newRow("nine digits from the first") << QStringLiteral("123456789") << 0;
+    QTest::newRow("nine digits scrolled to the last") << QStringLiteral("123456789") << 9;
+}
+
+// Magnifiers and a reader's flat review go where each digit is drawn: the
+// pixels that change with a digit lie in its rectangle, wherever the box has
+// scrolled. After the last digit comes a caret's place, with no width.
+void TestDesign::volumeCharacterRects()
+{
+    QFETCH(QString, text);
+    QFETCH(int, cursor);
+    Rig rig;
+    QLineEdit *box = rig.volumeBox();
+    const QAccessibleTextInterface *read =
+        QAccessible::queryAccessibleInterface(box)->textInterface();
+    // Digits are all as wide as one another, so a changed one moves nothing else.
+    const auto drawn = [&](const QString &digits) {
+        box->setText(digits);
+        box->setCursorPosition(cursor);
+        return box->grab().toImage(); // the box scrolls as it paints
+    };
+    const QImage image = drawn(text);
+    QList<QRect> rects;
+    for (int offset = 0; offset <= text.size(); ++offset) {
+        const QRect rect = read->characterRect(offset);
+        rects.append({box->mapFromGlobal(rect.topLeft()), rect.size()});
+    }
+    int shown = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        QString changed = text;
+        changed[i] = text[i] == u'8' ? u'1' : u'8';
+        const QImage other = drawn(changed);
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != other.pixel(x, y))
+                    ink |= QRect(x, y, 1, 1);
+        shown += !ink.isEmpty();
+        if (!ink.isEmpty())
+            QCOMPARE(std::pair(i, rects[i] | ink), std::pair(i, rects[i]));
+    }
+    QVERIFY(shown >= 2);
+    const QRect last = rects[text.size() - 1];
+    QCOMPARE(rects.back(), QRect(last.x() + last.width(), last.y(), 0, last.height()));
 }
 
 QTEST_MAIN(TestDesign)
