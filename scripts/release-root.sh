@@ -53,7 +53,7 @@ leave_root() {
 }
 # The step under way and its log: a run that ends inside one says which, as
 # the release's line, after the cleanup, which goes on past a failure of its own.
-step= step_log=
+step='' step_log=''
 finish() {
     local status=$?
     set +e
