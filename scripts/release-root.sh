@@ -5,8 +5,10 @@
 # (Debian 13 on a Debian 12 host, Debian 12 on a Debian 13 host), made with
 # debootstrap from the archive the host already uses and kept in a cache
 # folder, so that a second run only updates it. Ends with one line:
-# "Debian 13 (trixie root): N of M passed". Every process left in the root is
-# stopped by its pid and every mount undone, however the run ends.
+# "Debian 13 (trixie root): 38 of 40 passed, 2 skipped", or the step it did
+# not get past: "Debian 13 (trixie root): did not get as far as the tests:
+# debootstrap failed, see LOG". Every process left in the root is stopped by
+# its pid and every mount undone, however the run ends.
 # Usage: scripts/release-root.sh [SUITE [COMMAND...]]   (as root)
 # SUITE: trixie or bookworm, the other release by default; COMMAND, run in the
 # checkout inside the root instead of the suite (a shell, say).
@@ -30,22 +32,11 @@ label="${release[$suite]} ($suite root)"
 mirror=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
 [[ -n $mirror ]] || mirror=$(awk '$1 == "deb" {print $2; exit}' /etc/apt/sources.list)
 
-# A run killed before it could undo its mounts left them: undone first, so
-# that nothing below is the checkout or the machine's own.
-! mountpoint -q "$root" || umount -R -l "$root"
-if [[ ! -e $root/.complete ]]; then
-    command -v debootstrap >/dev/null || "$checkout/scripts/deps.sh" test
-    echo "Making the $label in $root from $mirror"
-    rm -rf --one-file-system "$root"
-    mkdir -p "$cache"
-    debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$cache/$suite-debootstrap.log"
-    touch "$root/.complete"
-fi
-
 # Mounts, undone in reverse order however the run ends. The root is a mount
 # point of its own so that the desktop scenarios' unshare can make it private.
 mounts=()
 mount_in() {
+    step="mounting ${*: -1}"
     mount "$@"
     mounts+=("${*: -1}")
 }
@@ -60,7 +51,35 @@ leave_root() {
         umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}"
     done
 }
-trap leave_root EXIT
+# The step under way and its log: a run that ends inside one says which, as
+# the release's line, after the cleanup, which goes on past a failure of its own.
+step='' step_log=''
+finish() {
+    local status=$?
+    set +e
+    ((${#mounts[@]} == 0)) || leave_root
+    [[ -z $step ]] ||
+        echo "$label: did not get as far as the tests: $step failed${step_log:+, see $step_log}"
+    exit "$status"
+}
+trap finish EXIT
+
+# A run killed before it could undo its mounts left them: undone first, so
+# that nothing below is the checkout or the machine's own.
+step="undoing the mounts of an earlier run"
+! mountpoint -q "$root" || umount -R -l "$root"
+if [[ ! -e $root/.complete ]]; then
+    step="installing debootstrap"
+    command -v debootstrap >/dev/null || "$checkout/scripts/deps.sh" test
+    echo "Making the $label in $root from $mirror"
+    step="debootstrap" step_log=$cache/$suite-debootstrap.log
+    rm -rf --one-file-system "$root"
+    mkdir -p "$cache"
+    debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$step_log"
+    touch "$root/.complete"
+    step_log=
+fi
+
 mount_in --bind "$root" "$root"
 mount_in -t proc proc "$root/proc"
 mount_in --bind /sys "$root/sys"
@@ -70,6 +89,7 @@ mount_in -t tmpfs tmpfs "$root/dev/shm"
 mount_in -t tmpfs tmpfs "$root/tmp"
 mkdir -p "$root/src"
 mount_in --bind "$checkout" "$root/src"
+step="copying the host's resolv.conf into the root"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 
 inside() {
@@ -79,6 +99,7 @@ inside() {
         TERM=${TERM:-dumb} bash -c 'cd /src && "$@"' inside "$@"
 }
 if (($# > 0)); then
+    step=
     inside "$@"
     exit
 fi
@@ -86,13 +107,24 @@ fi
 # The same installer and the same build as on the host, into a build folder of
 # the root's own so that the host's stays untouched.
 log=$cache/$suite-ctest.log
+: >"$log"
+step_log=$log
+step="installing packages"
+inside scripts/deps.sh test 2>&1 | tee -a "$log"
+step="configuring the build"
+inside cmake -S . -B /build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSLONK_WERROR=ON 2>&1 >/dev/null |
+    tee -a "$log"
+step="the build"
+inside bash -c 'cmake --build /build -j "$(nproc)"' 2>&1 | tee -a "$log"
+step=
 status=0
-inside bash -euo pipefail -c '
-    scripts/deps.sh test
-    cmake -S . -B /build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSLONK_WERROR=ON >/dev/null
-    cmake --build /build -j "$(nproc)"
-    ctest --test-dir /build --output-on-failure -j "$(nproc)"' 2>&1 | tee "$log" || status=$?
+inside bash -c 'ctest --test-dir /build --output-on-failure --no-tests=error -j "$(nproc)"' 2>&1 |
+    tee -a "$log" || status=$?
 
 source "$checkout/scripts/summary.sh"
-echo "$label: $(passed "$log" || echo "did not get as far as the tests, see $log")"
+ran=$(passed "$log") || {
+    status=1
+    ran="no tests ran, see $log"
+}
+echo "$label: $ran"
 exit "$status"

@@ -2,19 +2,21 @@
 # SPDX-FileCopyrightText: 2026 The Slonk developers
 
 """Times the cues at the sound server: records the null sink "rec" in small
-blocks, stamps each block's arrival on CLOCK_MONOTONIC, and maps the onset of
-every copy of the cue onto that clock, late by at most the capture path's own
-small delay. Passive (PULSE_PROP node.passive=true) unless told otherwise, so
-the sink may suspend while nothing plays, as on a quiet desktop. It asks for
-25 ms blocks, so that PipeWire keeps the 1024-frame cycle it runs the cue in
-without it: 2 ms made the whole graph run 64-frame cycles and 10 ms 256,
-and beside a busy core it now and then missed one, a hole of silence in the
-middle of a cue that the timer itself had caused.
+blocks, stamps each block's arrival on CLOCK_MONOTONIC, and times the onset of
+every copy of the cue by the arrival of the first block that holds it: late by
+the capture path's own delay and this reader's, never early, so that a bound
+on the latency holds. Passive (PULSE_PROP node.passive=true) unless told
+otherwise, so the sink may suspend while nothing plays, as on a quiet desktop.
+It asks for 25 ms blocks, so that PipeWire keeps the 1024-frame cycle it runs
+the cue in without it: 2 ms made the whole graph run 64-frame cycles and 10 ms
+256, and beside a busy core it now and then missed one, a hole of silence in
+the middle of a cue that the timer itself had caused.
 
 usage: onset.py CUE.wav COPIES SECONDS [--active]
 Waits at most SECONDS for COPIES copies of the cue, whole or not, then prints
 one line a copy: "whole|partial ONSET-NS". Exits 1 when they do not come.
 """
+import bisect
 import os
 import subprocess
 import sys
@@ -50,13 +52,13 @@ class Recorder(threading.Thread):
                 self.blocks.append((len(self.data) // FRAME, arrived))
 
     def time_of(self, frame):
-        """When frame reached the server, from the blocks of the second after
-        it: a block arrives no earlier than its last frame, so the earliest
-        says most."""
+        """When frame had reached the server: the arrival of the first block
+        that holds it. The server makes a cycle's 1024 frames at once, so a
+        frame's place in its block says nothing of when it was made; timed back
+        from it at the rate, an onset would come up to a cycle (23 ms) early."""
         with self.lock:
-            near = [arrived - (end - frame) * 1e9 / RATE for end, arrived in self.blocks
-                    if frame <= end <= frame + RATE]
-        return min(near)
+            ends = [end for end, _ in self.blocks]
+            return self.blocks[bisect.bisect_right(ends, frame)][1]
 
     def copies(self, cue):
         """(frame, whole) of every copy so far, in order."""

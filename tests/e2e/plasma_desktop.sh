@@ -24,17 +24,21 @@ kwin_window() {
 
 # shows HEIGHT: KWin shows the window with the program's client HEIGHT px
 # high under its own title bar: desktop file, not maximizable, closeable,
-# decorated, the client inside the frame below the bar (Breeze 5.27 draws no
-# border beside it, Breeze 6 draws a 1 px one around it).
+# decorated, and framed exactly as Breeze frames any window by default: on
+# Plasma 5.27 a 37 px title bar and no border beside or below the client, on
+# Plasma 6 a 1 px border around it and a 36 px bar above (the bar's height
+# follows the title font, DejaVu Sans here for want of Noto Sans).
 shows() {
-    local title desktop maximizable minimizable closeable decorated fx fy fw fh bx by bw bh
+    local title desktop maximizable minimizable closeable decorated fx fy fw fh bx by bw bh border bar
     IFS=$'\t' read -r title desktop maximizable minimizable closeable decorated fx fy fw fh bx by bw bh \
         <<<"$(kwin_window)"
     echo "$title | $desktop maximizable $maximizable minimizable $minimizable closeable" \
         "$closeable decorated $decorated frame ${fw}x$fh+$fx+$fy client ${bw}x$bh+$bx+$by" >"$ART/shown.txt"
+    ((KDE_SESSION_VERSION >= 6)) && border=1 bar=36 || border=0 bar=37
     [[ $desktop == app.slonk.Slonk && $maximizable == false && $closeable == true &&
         $decorated == true && $bw == 313 && $bh == "$1" ]] &&
-        ((bx >= fx && bx + bw <= fx + fw && by > fy && by + bh <= fy + fh)) || return 1
+        ((fw == bw + 2 * border && fh == bar + bh + border && bx == fx + border && by == fy + bar)) ||
+        return 1
     FRAME=${fw}x$fh+$fx+$fy
 }
 
