@@ -3,9 +3,9 @@
 
 """Times the cues at the sound server: records the null sink "rec" in small
 blocks, stamps each block's arrival on CLOCK_MONOTONIC, and times the onset of
-every copy of the cue by the arrival of the first block that holds it: late by
-the capture path's own delay and this reader's, never early, so that a bound
-on the latency holds. Passive (PULSE_PROP node.passive=true) unless told
+every copy of the cue between two bounds: the arrival of the first block that
+holds it (never early, so that a latency bound judged on it holds) and its
+place in the blocks timed back at the rate (never late). Passive (PULSE_PROP node.passive=true) unless told
 otherwise, so the sink may suspend while nothing plays, as on a quiet desktop.
 It asks for 25 ms blocks, so that PipeWire keeps the 1024-frame cycle it runs
 the cue in without it: 2 ms made the whole graph run 64-frame cycles and 10 ms
@@ -14,7 +14,8 @@ the middle of a cue that the timer itself had caused.
 
 usage: onset.py CUE.wav COPIES SECONDS [--active]
 Waits at most SECONDS for COPIES copies of the cue, whole or not, then prints
-one line a copy: "whole|partial ONSET-NS". Exits 1 when they do not come.
+one line a copy: "whole|partial LATEST-NS EARLIEST-NS", the bounds of its
+onset (Recorder.time_of). Exits 1 when they do not come.
 """
 import bisect
 import os
@@ -52,13 +53,18 @@ class Recorder(threading.Thread):
                 self.blocks.append((len(self.data) // FRAME, arrived))
 
     def time_of(self, frame):
-        """When frame had reached the server: the arrival of the first block
-        that holds it. The server makes a cycle's 1024 frames at once, so a
-        frame's place in its block says nothing of when it was made; timed back
-        from it at the rate, an onset would come up to a cycle (23 ms) early."""
+        """(earliest, latest): when frame had reached the server. Latest: the
+        arrival of the first block that holds it, late by the capture path and
+        this reader. Earliest: timed back from the blocks after it at the rate;
+        but the server makes a cycle's 1024 frames at once, so a frame's place
+        in its block says nothing of when it was made, and this comes up to a
+        cycle (23 ms) early. The truth lies between."""
         with self.lock:
             ends = [end for end, _ in self.blocks]
-            return self.blocks[bisect.bisect_right(ends, frame)][1]
+            latest = self.blocks[bisect.bisect_right(ends, frame)][1]
+            earliest = min(arrived - (end - frame) * 1e9 / RATE for end, arrived in self.blocks
+                           if frame <= end <= frame + RATE)
+        return earliest, latest
 
     def copies(self, cue):
         """(frame, whole) of every copy so far, in order."""
@@ -92,7 +98,8 @@ def main():
                          f"heard {len(found)}")
             time.sleep(0.05)
         for frame, whole in found[:wanted]:
-            print(f"{'whole' if whole else 'partial'} {recorder.time_of(frame):.0f}")
+            earliest, latest = recorder.time_of(frame)
+            print(f"{'whole' if whole else 'partial'} {latest:.0f} {earliest:.0f}")
     finally:
         recorder.stop()
 

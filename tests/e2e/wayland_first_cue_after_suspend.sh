@@ -33,13 +33,21 @@ e2e_wait 10 "the timing recorder at the server" sh -c "[ \$(pactl list short sou
 e2e_atspi press START
 e2e_log "START"
 wait "$onset" || e2e_fail "$(tail -n 1 "$ART/onset.err")"
-read -r verdict onset_ns <"$ART/onset.txt"
+read -r verdict onset_ns earliest_ns <"$ART/onset.txt"
 read -r start_ns _ <"$ART/start"
 read -r tick_ns _ <"$ART/ticks"
 latency=$(((onset_ns - tick_ns) / 1000000))
-e2e_log "first tick $(((tick_ns - start_ns) / 1000000)) ms after START; first cue $verdict, onset at the server $latency ms after it"
+earliest=$(((earliest_ns - tick_ns) / 1000000))
+e2e_log "first tick $(((tick_ns - start_ns) / 1000000)) ms after START; first cue $verdict, onset at the server $earliest to $latency ms after it"
 [[ $verdict == whole ]] || e2e_fail "expected the first cue whole, saw it $verdict"
-((latency >= 0 && latency <= 90)) || e2e_fail "expected the first cue within 90 ms of the tick that decided it, saw $latency ms"
+((latency >= 0)) || e2e_fail "expected the first cue after the tick that decided it, saw it $latency ms before"
+if ((latency > 90)); then
+    ((earliest <= 90)) ||
+        e2e_fail "expected the first cue within 90 ms of the tick that decided it, saw it $earliest to $latency ms after"
+    # The bound falls inside the recorder's cycle: this run cannot tell.
+    echo "the onset $earliest to $latency ms after the tick, the 90 ms bound between" >"$ART/again"
+    e2e_fail "expected the first cue within 90 ms of the tick that decided it, saw it $earliest to $latency ms after, which cannot tell"
+fi
 
 kill -TERM "$(e2e_program_pid)"
 e2e_expect_exit 5
