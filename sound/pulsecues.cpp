@@ -81,16 +81,17 @@ void PulseCues::play(const CueSamples &cue, Instant due)
     Lock lock(loop_);
     dropCue(); // a cue still waiting could only sound later than this one
     want(cue);
-    if (late(due)) {
+    const bool readLate = late(due);
+    if (readLate)
         report(Health::ReadLate,
                "a cue was dropped: its file took more than " + deadlineText() + " to read");
-        return;
-    }
     if (!connect())
         return;
-    pending_ = Pending{cue, due};
-    streams_.recast(Role::Spare, Role::Pending);
-    armDeadline();
+    if (!readLate) {
+        pending_ = Pending{cue, due};
+        streams_.recast(Role::Spare, Role::Pending);
+        armDeadline();
+    }
     advance();
 }
 

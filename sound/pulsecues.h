@@ -77,7 +77,8 @@ public:
     // Plays the samples whole, as soon as the server answers, unless that is
     // past the deadline. Connects again when the server was lost. A cue
     // handed over already past it (its file was slow to read) is dropped
-    // and said so, without a word against the server.
+    // and said so, without a word against the server; the spare for the next
+    // cue is opened all the same.
     void play(const CueSamples &cue, Instant due);
 
 private:
