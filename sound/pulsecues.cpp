@@ -79,8 +79,8 @@ void PulseCues::prepare(const CueFormat &format)
 void PulseCues::play(const CueSamples &cue, Instant due)
 {
     Lock lock(loop_);
+    want(cue); // first, so that the stream of a cue it replaces is kept only if of use
     dropCue(); // a cue still waiting could only sound later than this one
-    want(cue);
     const bool readLate = late(due);
     if (readLate)
         report(Health::ReadLate,

@@ -3,12 +3,17 @@
 # SPDX-FileCopyrightText: 2026 The Slonk developers
 # The streams the cue holds on a real PulseAudio as its cues come and go, seen
 # with pactl between commands to the cue's own PulseCues (pulse_cues.cpp):
-# - a cue read too late still leaves a spare stream for the next one.
+# - a cue read too late still leaves a spare stream for the next one;
+# - a cue that replaces one of its format waiting for the server takes over
+#   its stream, though the format wanted changed meanwhile; one read too late
+#   in a new format lets it go for a spare of its own format, and no other
+#   stream is made.
 # The driver runs ten times faster (libfaketime), so libpulse's 30 s are 3 s.
 # usage: pulse_cues.sh BUILD-FOLDER
 source "$(dirname "$0")/../../testkit/harness.sh" pulse-cues "${1:?usage: $0 BUILD-FOLDER}"
 
 OLD='44100 2 16' OLD_SPEC='s16le 2ch 44100Hz'
+NEW='22050 1 8' NEW_SPEC='u8 1ch 22050Hz'
 
 e2e_start_audio
 mkfifo "$ART/commands"
@@ -38,6 +43,20 @@ holds() {
 send play $OLD late
 e2e_wait 10 "the spare opened after a cue read late, seen: $ART/streams.txt" holds "$OLD_SPEC"
 e2e_log "a cue read late: the spare is there for the next"
+
+# The server stopped: each cue waits for its answer.
+send prepare $OLD
+e2e_wait 10 "the spare of the old format, seen: $ART/streams.txt" holds "$OLD_SPEC"
+first=$(cut -f 1 "$ART/streams.txt")
+kill -STOP "$E2E_PULSE"
+send play $OLD
+send prepare $NEW
+send play $OLD
+send play $NEW late
+kill -CONT "$E2E_PULSE"
+e2e_wait 10 "only the spare of the new format, the next stream made, seen: $ART/streams.txt" \
+    holds "$NEW_SPEC" $((first + 1))
+e2e_log "cues replaced while waiting: one stream for all of the old format, then only the new spare"
 
 exec 3>&-
 e2e_wait 10 "the driver to end" sh -c "! kill -0 $DRIVER"
