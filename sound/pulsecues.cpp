@@ -340,15 +340,22 @@ void PulseCues::contextChanged(pa_context *context, void *self)
     }
 }
 
-// The answer to askServer(); one for a cue dropped since was cancelled with it.
+// The answer to askServer(); one for a cue dropped since was cancelled with it,
+// as is one on a connection that failed (contextChanged says so). So no
+// answer here comes on a connection still up: the server refused the
+// question, or left it for libpulse's 30 s.
 void PulseCues::serverAnswered(pa_context *, const pa_server_info *info, void *self)
 {
     auto *cues = static_cast<PulseCues *>(self);
-    // Without an answer the connection has failed, which contextChanged says.
-    if (info && cues->pending_) {
-        pa().operation_unref(std::exchange(cues->pending_->asked, nullptr));
+    pa().operation_unref(std::exchange(cues->pending_->asked, nullptr));
+    if (info) {
         cues->startInTime();
+        return;
     }
+    cues->report(Health::Unanswered, "a cue was dropped: no answer from the sound server (" +
+                                         cues->serverError() + ")");
+    cues->dropCue();
+    cues->advance();
 }
 
 void PulseCues::deadlineReached(pa_mainloop_api *, pa_time_event *, const timeval *, void *self)

@@ -48,14 +48,15 @@ struct CueIdentity
 // cycle of a sound playing). A due cue starts only once the server has
 // answered after it was due: a cue it cannot start within the deadline
 // (2 s) is dropped, since a late cue tells the drinker the wrong minute, and
-// its stream, never touched, is the spare again. Every cue is written whole
-// at once, with silence after it, and let go of only when the server has
-// played it out, so nothing has to keep feeding it and no tail is cut off.
-// No stream is ever left on the server (CueStreams).
+// its stream, never touched, is the spare again; so is a cue whose question
+// the server refuses, or leaves unanswered for libpulse's 30 s. Every cue is
+// written whole at once, with silence after it, and let go of only when the
+// server has played it out, so nothing has to keep feeding it and no tail is
+// cut off. No stream is ever left on the server (CueStreams).
 //
 // Each change in how the cues fare (no server, the server lost, a stream or
-// its samples refused, a cue dropped as late, and cues sounding again) is
-// one line on standard error.
+// its samples refused, a cue dropped as late or unanswered, and cues sounding
+// again) is one line on standard error.
 //
 // One thread at a time calls it; made only once pulseApi() has loaded libpulse.
 class PulseCues final : private CueStreams::Listener
@@ -92,6 +93,7 @@ private:
         WriteRefused,
         Late,
         ReadLate,
+        Unanswered,
     };
     struct Pending
     {

@@ -7,13 +7,16 @@
 # - a cue that replaces one of its format waiting for the server takes over
 #   its stream, though the format wanted changed meanwhile; one read too late
 #   in a new format lets it go for a spare of its own format, and no other
-#   stream is made.
+#   stream is made;
+# - a server that leaves the question before a cue unanswered for libpulse's
+#   30 s drops the cue and says so, well before a long deadline.
 # The driver runs ten times faster (libfaketime), so libpulse's 30 s are 3 s.
 # usage: pulse_cues.sh BUILD-FOLDER
 source "$(dirname "$0")/../../testkit/harness.sh" pulse-cues "${1:?usage: $0 BUILD-FOLDER}"
 
 OLD='44100 2 16' OLD_SPEC='s16le 2ch 44100Hz'
 NEW='22050 1 8' NEW_SPEC='u8 1ch 22050Hz'
+NO_ANSWER='slonk: a cue was dropped: no answer from the sound server (Timeout)'
 
 e2e_start_audio
 mkfifo "$ART/commands"
@@ -57,6 +60,14 @@ kill -CONT "$E2E_PULSE"
 e2e_wait 10 "only the spare of the new format, the next stream made, seen: $ART/streams.txt" \
     holds "$NEW_SPEC" $((first + 1))
 e2e_log "cues replaced while waiting: one stream for all of the old format, then only the new spare"
+
+kill -STOP "$E2E_PULSE"
+send play $NEW
+e2e_wait 20 "the unanswered cue said" grep -qxF "$NO_ANSWER" "$ART/pulse_cues.log"
+kill -CONT "$E2E_PULSE"
+e2e_wait 10 "the unanswered cue's stream kept as the spare, seen: $ART/streams.txt" \
+    holds "$NEW_SPEC" $((first + 1))
+e2e_log "an unanswered cue: dropped and said"
 
 exec 3>&-
 e2e_wait 10 "the driver to end" sh -c "! kill -0 $DRIVER"
