@@ -186,8 +186,10 @@ bool PulseCues::open(const CueFormat &format, Role role)
 void PulseCues::askServer()
 {
     pending_->asked = pa().context_get_server_info(context_, serverAnswered, this);
-    if (!pending_->asked) // libpulse asks on any connection it still has
-        connectionFailed();
+    if (!pending_->asked) { // libpulse asks on any connection it still has
+        fail(Health::ServerLost, "lost the sound server");
+        dropCue();
+    }
 }
 
 // With the lock held, just after the server answered: the pending cue starts,
@@ -259,8 +261,8 @@ void PulseCues::armDeadline()
     timer_ = pa().context_rttime_new(
         context_, pa().rtclock_now() + static_cast<pa_usec_t>(std::max<int64_t>(left.count(), 0)),
         deadlineReached, this);
-    // Without the timer the cue still never sounds late (startInTime), but a
-    // server that never answers would drop it unsaid.
+    // Without the timer the cue still never sounds late (startInTime), but one
+    // the server leaves waiting is said only once libpulse gives up on it.
     if (!timer_)
         std::fputs("slonk: libpulse could not time the cue: a late one may go unsaid\n", stderr);
 }
