@@ -5,7 +5,6 @@
 
 #include "pulseapi.h"
 
-#include <QByteArray>
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -19,15 +18,6 @@ const PulseApi &pa()
     return *pulseApi();
 }
 
-// The buffer asked of the server. PipeWire runs its whole graph at the
-// smallest latency any stream asks for (a third of this, here): asking for
-// less than a desktop's usual cycle of about 21 ms would make every cycle
-// shorter and easier to miss on a loaded machine, and gain nothing, since a
-// cue starts at the next cycle whatever it asked for.
-constexpr pa_usec_t BufferUs = 100'000;
-// Silence written after every cue (wavcheck.h).
-constexpr pa_usec_t TailUs = CueTailMilliseconds * 1000;
-
 class Lock
 {
 public:
@@ -38,22 +28,6 @@ public:
 
 private:
     pa_threaded_mainloop *loop_;
-};
-
-pa_sample_spec sampleSpec(const CueFormat &format)
-{
-    return {format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, format.rate,
-            static_cast<uint8_t>(format.channels)};
-}
-
-// A property list, freed when it goes.
-struct Proplist
-{
-    pa_proplist *list = pa().proplist_new();
-    ~Proplist() { pa().proplist_free(list); }
-    Proplist() = default;
-    Proplist(const Proplist &) = delete;
-    Proplist &operator=(const Proplist &) = delete;
 };
 
 } // namespace
@@ -86,7 +60,7 @@ PulseCues::~PulseCues()
 {
     {
         Lock lock(loop_);
-        closeConnection();
+        disconnect();
     }
     // libpulse's thread only ever waits in its poll, which this wakes.
     pa().threaded_mainloop_stop(loop_);
@@ -97,9 +71,7 @@ PulseCues::~PulseCues()
 void PulseCues::prepare(const CueFormat &format)
 {
     Lock lock(loop_);
-    wanted_ = format;
-    if (spare_.stream && spare_.format != format)
-        letGo(spare_.stream);
+    want(format);
     if (connect())
         advance();
 }
@@ -107,22 +79,19 @@ void PulseCues::prepare(const CueFormat &format)
 void PulseCues::play(const CueSamples &cue, Instant due)
 {
     Lock lock(loop_);
-    cancelPending(); // a cue still waiting could only sound later than this one
-    wanted_ = static_cast<const CueFormat &>(cue);
-    if (std::chrono::steady_clock::now() - due > deadline_) {
+    want(cue); // first, so that the stream of a cue it replaces is kept only if of use
+    dropCue(); // a cue still waiting could only sound later than this one
+    const bool readLate = late(due);
+    if (readLate)
         report(Health::ReadLate,
                "a cue was dropped: its file took more than " + deadlineText() + " to read");
-        return;
-    }
     if (!connect())
         return;
-    pending_ = Pending{cue, due};
-    if (spare_.stream && spare_.format == cue &&
-        PA_STREAM_IS_GOOD(pa().stream_get_state(spare_.stream)))
-        pending_->stream = std::exchange(spare_.stream, nullptr);
-    else
-        letGo(spare_.stream);
-    armDeadline();
+    if (!readLate) {
+        pending_ = Pending{cue, due};
+        streams_.recast(Role::Spare, Role::Pending);
+        armDeadline();
+    }
     advance();
 }
 
@@ -133,7 +102,7 @@ bool PulseCues::connect()
 {
     if (context_ && PA_CONTEXT_IS_GOOD(pa().context_get_state(context_)))
         return true;
-    closeConnection();
+    disconnect();
     contextWasReady_ = false;
     context_ =
         pa().context_new_with_proplist(pa().threaded_mainloop_get_api(loop_), nullptr, identity_);
@@ -144,17 +113,30 @@ bool PulseCues::connect()
     pa().context_set_state_callback(context_, contextChanged, this);
     // No autospawn: a missing server means no sound, never a server of ours.
     if (pa().context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        report(Health::NoServer, "no sound: cannot reach the sound server (" + serverError() + ")");
-        closeConnection();
+        connectionFailed();
+        disconnect();
         return false;
     }
     return true;
 }
 
-// With the lock held: lets go of every stream, then of the context.
-void PulseCues::closeConnection()
+// With the lock held: the connection never came, or is gone, and the cue and
+// every stream with it; none is kept for later.
+void PulseCues::connectionFailed()
 {
-    dropAllStreams();
+    if (contextWasReady_)
+        fail(Health::ServerLost, "lost the sound server");
+    else
+        fail(Health::NoServer, "cannot reach the sound server");
+    dropCue();
+    streams_.letGoAll();
+}
+
+// With the lock held: the cue, every stream, then the context go.
+void PulseCues::disconnect()
+{
+    dropCue();
+    streams_.letGoAll();
     if (context_) {
         pa().context_set_state_callback(context_, nullptr, nullptr);
         pa().context_disconnect(context_);
@@ -163,18 +145,13 @@ void PulseCues::closeConnection()
     }
 }
 
-// With the lock held: the connection is going or gone, and every stream on it
-// with it; none is kept for later.
-void PulseCues::dropAllStreams()
+// With the lock held: the format of the next cue. A spare of another would
+// never serve.
+void PulseCues::want(const CueFormat &format)
 {
-    cancelPending();
-    letGo(spare_.stream);
-    while (!playing_.empty())
-        endPlaying(*playing_.begin());
-    for (pa_stream *stream : std::exchange(leaving_, {})) {
-        pa().stream_set_state_callback(stream, nullptr, nullptr);
-        pa().stream_unref(stream);
-    }
+    wanted_ = format;
+    if (streams_.format(Role::Spare) != format)
+        streams_.letGo(Role::Spare);
 }
 
 // With the lock held: takes the next step the server is ready for.
@@ -182,49 +159,24 @@ void PulseCues::advance()
 {
     if (!context_ || pa().context_get_state(context_) != PA_CONTEXT_READY)
         return; // contextChanged comes back here once it is
-    if (pending_ && !pending_->stream) {
-        if (!(pending_->stream = openStream(pending_->cue)))
-            cancelPending();
-    } else if (pending_ && !pending_->asked &&
-               pa().stream_get_state(pending_->stream) == PA_STREAM_READY) {
+    if (pending_ && !streams_.has(Role::Pending)) {
+        if (!open(pending_->cue, Role::Pending))
+            dropCue();
+    } else if (pending_ && !pending_->asked && streams_.made(Role::Pending)) {
         askServer();
-    } else if (!pending_ && !spare_.stream && wanted_) {
-        spare_ = {openStream(*wanted_), *wanted_};
+    } else if (!pending_ && !streams_.has(Role::Spare) && wanted_) {
+        open(*wanted_, Role::Spare);
     }
 }
 
-// With the lock held and the context ready: a corked stream for the format on
-// its way; nullptr, reported, when libpulse refuses it at once.
-pa_stream *PulseCues::openStream(const CueFormat &format)
+// With the lock held and the context ready: false, said, when libpulse
+// refuses the stream at once.
+bool PulseCues::open(const CueFormat &format, Role role)
 {
-    const pa_sample_spec layout = sampleSpec(format);
-    Proplist properties;
-    // An alarm, as the desktop's own clock plays its timers: the cue keeps a
-    // volume of its own, apart from the desktop's alert sounds, which many
-    // people mute.
-    pa().proplist_sets(properties.list, PA_PROP_MEDIA_ROLE, "alarm");
-    pa_stream *stream =
-        pa().stream_new_with_proplist(context_, "Cue", &layout, nullptr, properties.list);
-    if (!stream) {
-        report(Health::StreamFailed,
-               "no sound: the cue's stream was refused (" + serverError() + ")");
-        return nullptr;
-    }
-    pa().stream_set_state_callback(stream, streamChanged, this);
-    pa_buffer_attr attr;
-    attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa().usec_to_bytes(BufferUs, &layout));
-    attr.prebuf = 0; // starts when uncorked, however short the cue
-    attr.minreq = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(-1);
-    const auto flags =
-        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
-    if (pa().stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
-        report(Health::StreamFailed,
-               "no sound: the cue's stream was refused (" + serverError() + ")");
-        letGo(stream);
-    }
-    return stream;
+    if (streams_.open(context_, format, role))
+        return true;
+    fail(Health::StreamFailed, "the cue's stream was refused");
+    return false;
 }
 
 // With the lock held: a stream opened ahead says nothing of the server now,
@@ -234,9 +186,9 @@ pa_stream *PulseCues::openStream(const CueFormat &format)
 void PulseCues::askServer()
 {
     pending_->asked = pa().context_get_server_info(context_, serverAnswered, this);
-    if (!pending_->asked) {
-        report(Health::ServerLost, "no sound: lost the sound server (" + serverError() + ")");
-        cancelPending();
+    if (!pending_->asked) { // libpulse asks on any connection it still has
+        fail(Health::ServerLost, "lost the sound server");
+        dropCue();
     }
 }
 
@@ -244,61 +196,48 @@ void PulseCues::askServer()
 // unless it would start late.
 void PulseCues::startInTime()
 {
-    if (std::chrono::steady_clock::now() - pending_->due > deadline_)
-        dropLateCue();
+    if (late(pending_->due))
+        dropLate();
     else
-        startPending();
+        start();
 }
 
-// With the lock held: the pending cue can only sound late now. Its stream,
-// never started, waits as the spare for the next cue.
-void PulseCues::dropLateCue()
+void PulseCues::start()
+{
+    cancelDeadline();
+    const CueSamples cue = std::move(pending_->cue);
+    pending_.reset();
+    switch (streams_.play(cue)) {
+    case CueStreams::Start::Playing:
+        report(Health::Sounding);
+        return;
+    case CueStreams::Start::SamplesRefused:
+        fail(Health::WriteRefused, "the cue's samples were refused");
+        break;
+    case CueStreams::Start::StreamFailed:
+        fail(Health::StreamFailed, "the cue's stream failed");
+        break;
+    }
+    streams_.letGo(Role::Pending);
+}
+
+bool PulseCues::late(Instant due) const
+{
+    return std::chrono::steady_clock::now() - due > deadline_;
+}
+
+// With the lock held: the pending cue can only sound late now.
+void PulseCues::dropLate()
 {
     report(Health::Late,
            "a cue was dropped: the sound server did not start it within " + deadlineText());
-    cancelPending();
+    dropCue();
     advance();
-}
-
-void PulseCues::startPending()
-{
-    cancelDeadline();
-    if (pending_->asked)
-        pa().operation_unref(pending_->asked);
-    const CueSamples cue = std::move(pending_->cue);
-    pa_stream *stream = pending_->stream;
-    pending_.reset();
-    playing_.insert(stream);
-    pa().stream_set_state_callback(stream, playingChanged, this);
-    pa().stream_set_underflow_callback(stream, playedOut, this);
-    // The whole cue at once, and the silence after it: what a sink may still
-    // hold when the stream goes. The server's queue takes them whole: no cue
-    // is longer (wavcheck.h).
-    const pa_sample_spec layout = sampleSpec(cue);
-    const QByteArray silence(static_cast<qsizetype>(pa().usec_to_bytes(TailUs, &layout)),
-                             cue.bits == 8 ? '\x80' : '\0');
-    if (pa().stream_write(stream, cue.data.constData(), static_cast<size_t>(cue.data.size()),
-                          nullptr, 0, PA_SEEK_RELATIVE) < 0 ||
-        pa().stream_write(stream, silence.constData(), static_cast<size_t>(silence.size()), nullptr,
-                          0, PA_SEEK_RELATIVE) < 0) {
-        report(Health::WriteRefused,
-               "no sound: the cue's samples were refused (" + serverError() + ")");
-        endPlaying(stream);
-        return;
-    }
-    pa_operation *uncorked = pa().stream_cork(stream, 0, nullptr, nullptr);
-    if (!uncorked) {
-        report(Health::StreamFailed, streamFailed());
-        endPlaying(stream);
-        return;
-    }
-    pa().operation_unref(uncorked);
-    report(Health::Sounding);
 }
 
 // With the lock held: the waiting cue goes unplayed. Its stream, never
 // written to nor uncorked, is the spare for the next cue if it can be.
-void PulseCues::cancelPending()
+void PulseCues::dropCue()
 {
     if (!pending_)
         return;
@@ -307,14 +246,11 @@ void PulseCues::cancelPending()
         pa().operation_cancel(pending_->asked);
         pa().operation_unref(pending_->asked);
     }
-    pa_stream *stream = pending_->stream;
-    const CueFormat format = pending_->cue;
     pending_.reset();
-    if (stream && !spare_.stream && wanted_ == format &&
-        PA_STREAM_IS_GOOD(pa().stream_get_state(stream)))
-        spare_ = {stream, format};
+    if (streams_.format(Role::Pending) == wanted_)
+        streams_.recast(Role::Pending, Role::Spare);
     else
-        letGo(stream);
+        streams_.letGo(Role::Pending);
 }
 
 void PulseCues::armDeadline()
@@ -325,8 +261,8 @@ void PulseCues::armDeadline()
     timer_ = pa().context_rttime_new(
         context_, pa().rtclock_now() + static_cast<pa_usec_t>(std::max<int64_t>(left.count(), 0)),
         deadlineReached, this);
-    // Without the timer the cue still never sounds late (startInTime), but a
-    // server that never answers would drop it unsaid.
+    // Without the timer the cue still never sounds late (startInTime), but one
+    // the server leaves waiting is said only once libpulse gives up on it.
     if (!timer_)
         std::fputs("slonk: libpulse could not time the cue: a late one may go unsaid\n", stderr);
 }
@@ -340,38 +276,6 @@ void PulseCues::cancelDeadline()
     }
 }
 
-// With the lock held: lets go of a stream that is not playing. The server
-// can only be told of a stream it has made: one still being made is
-// disconnected once it is (leavingChanged), or it would stay there, corked
-// and owned by no one, until the program ends.
-void PulseCues::letGo(pa_stream *&stream)
-{
-    if (!stream)
-        return;
-    pa().stream_set_underflow_callback(stream, nullptr, nullptr);
-    switch (pa().stream_get_state(stream)) {
-    case PA_STREAM_CREATING:
-        pa().stream_set_state_callback(stream, leavingChanged, this);
-        leaving_.insert(std::exchange(stream, nullptr));
-        return;
-    case PA_STREAM_READY:
-        pa().stream_set_state_callback(stream, nullptr, nullptr);
-        pa().stream_disconnect(stream); // fails only with the connection, which takes it anyway
-        break;
-    default: // never connected, or already gone from the server
-        pa().stream_set_state_callback(stream, nullptr, nullptr);
-        break;
-    }
-    pa().stream_unref(std::exchange(stream, nullptr));
-}
-
-// With the lock held: lets go of a playing stream.
-void PulseCues::endPlaying(pa_stream *stream)
-{
-    if (playing_.erase(stream) > 0)
-        letGo(stream);
-}
-
 void PulseCues::report(Health health, const std::string &line)
 {
     if (health == health_)
@@ -379,6 +283,16 @@ void PulseCues::report(Health health, const std::string &line)
     health_ = health;
     std::fprintf(stderr, "slonk: %s\n",
                  health == Health::Sounding ? "the cue sounds again" : line.c_str());
+}
+
+void PulseCues::fail(Health health, const char *what)
+{
+    report(health, std::string("no sound: ") + what + " (" + serverError() + ")");
+}
+
+std::string PulseCues::serverError() const
+{
+    return context_ ? pa().strerror(pa().context_errno(context_)) : "no connection";
 }
 
 std::string PulseCues::deadlineText() const
@@ -389,17 +303,27 @@ std::string PulseCues::deadlineText() const
     return seconds;
 }
 
-std::string PulseCues::streamFailed() const
-{
-    return "no sound: the cue's stream failed (" + serverError() + ")";
-}
-
-std::string PulseCues::serverError() const
-{
-    return context_ ? pa().strerror(pa().context_errno(context_)) : "no connection";
-}
-
 // On libpulse's thread, as are all the callbacks below; it holds the lock.
+// Its opening was the server's answer.
+void PulseCues::pendingMade()
+{
+    startInTime();
+}
+
+void PulseCues::streamFailed(Role wasIn)
+{
+    if (PA_CONTEXT_IS_GOOD(pa().context_get_state(context_))) // else contextChanged says so
+        fail(Health::StreamFailed, "the cue's stream failed");
+    if (wasIn == Role::Pending)
+        dropCue();
+}
+
+// The spare for the next cue opens now, out of the way of the cue played out.
+void PulseCues::playedOut()
+{
+    advance();
+}
+
 void PulseCues::contextChanged(pa_context *context, void *self)
 {
     auto *cues = static_cast<PulseCues *>(self);
@@ -410,83 +334,29 @@ void PulseCues::contextChanged(pa_context *context, void *self)
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
-        if (cues->contextWasReady_)
-            cues->report(Health::ServerLost,
-                         "no sound: lost the sound server (" + cues->serverError() + ")");
-        else
-            cues->report(Health::NoServer,
-                         "no sound: cannot reach the sound server (" + cues->serverError() + ")");
         // The context itself goes at the next connect(), out of its own callback.
-        cues->dropAllStreams();
+        cues->connectionFailed();
         break;
     default:
         break;
     }
 }
 
-// The pending stream or the spare: ready, or failed.
-void PulseCues::streamChanged(pa_stream *stream, void *self)
-{
-    auto *cues = static_cast<PulseCues *>(self);
-    const pa_stream_state_t state = pa().stream_get_state(stream);
-    const bool pending = cues->pending_ && cues->pending_->stream == stream;
-    if (state == PA_STREAM_READY) {
-        if (pending) // its opening was the server's answer
-            cues->startInTime();
-        return;
-    }
-    if (PA_STREAM_IS_GOOD(state))
-        return;
-    if (PA_CONTEXT_IS_GOOD(pa().context_get_state(cues->context_)))
-        cues->report(Health::StreamFailed, cues->streamFailed());
-    if (pending)
-        cues->cancelPending();
-    else if (stream == cues->spare_.stream)
-        cues->letGo(cues->spare_.stream);
-}
-
-// The answer to askServer(); one for a cue dropped since was cancelled with it.
+// The answer to askServer(); one for a cue dropped since was cancelled with it,
+// as is one on a connection that failed (contextChanged says so). So no
+// answer here comes on a connection still up: the server refused the
+// question, or left it for libpulse's 30 s.
 void PulseCues::serverAnswered(pa_context *, const pa_server_info *info, void *self)
 {
     auto *cues = static_cast<PulseCues *>(self);
-    // Without an answer the connection has failed, which contextChanged says.
-    if (info && cues->pending_)
+    pa().operation_unref(std::exchange(cues->pending_->asked, nullptr));
+    if (info) {
         cues->startInTime();
-}
-
-// A playing stream that failed or was ended by the server.
-void PulseCues::playingChanged(pa_stream *stream, void *self)
-{
-    auto *cues = static_cast<PulseCues *>(self);
-    if (PA_STREAM_IS_GOOD(pa().stream_get_state(stream)))
         return;
-    if (PA_CONTEXT_IS_GOOD(pa().context_get_state(cues->context_)))
-        cues->report(Health::StreamFailed, cues->streamFailed());
-    cues->endPlaying(stream);
-}
-
-// A stream let go of before the server had made it: now made, it is
-// disconnected; once gone, it is forgotten.
-void PulseCues::leavingChanged(pa_stream *stream, void *self)
-{
-    auto *cues = static_cast<PulseCues *>(self);
-    const pa_stream_state_t state = pa().stream_get_state(stream);
-    if (state == PA_STREAM_READY) {
-        pa().stream_disconnect(stream);
-    } else if (!PA_STREAM_IS_GOOD(state) && cues->leaving_.erase(stream) > 0) {
-        pa().stream_set_state_callback(stream, nullptr, nullptr);
-        pa().stream_unref(stream);
     }
-}
-
-// The server has run out of the cue: it has all been played. (Not a drain:
-// its answer comes only after the whole cue, and under a sped-up clock
-// libpulse gives up waiting for it before then.) The spare for the next cue
-// opens now, out of the way of this one.
-void PulseCues::playedOut(pa_stream *stream, void *self)
-{
-    auto *cues = static_cast<PulseCues *>(self);
-    cues->endPlaying(stream);
+    cues->report(Health::Unanswered, "a cue was dropped: no answer from the sound server (" +
+                                         cues->serverError() + ")");
+    cues->dropCue();
     cues->advance();
 }
 
@@ -495,7 +365,7 @@ void PulseCues::deadlineReached(pa_mainloop_api *, pa_time_event *, const timeva
     auto *cues = static_cast<PulseCues *>(self);
     cues->cancelDeadline();
     if (cues->pending_)
-        cues->dropLateCue();
+        cues->dropLate();
 }
 
 } // namespace slonk

@@ -3,13 +3,13 @@
 
 #pragma once
 
+#include "cuestreams.h"
 #include "wavcheck.h"
 
 #include <QByteArray>
 #include <chrono>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 
 struct pa_context;
@@ -17,7 +17,6 @@ struct pa_mainloop_api;
 struct pa_operation;
 struct pa_server_info;
 struct pa_proplist;
-struct pa_stream;
 struct pa_threaded_mainloop;
 struct pa_time_event;
 
@@ -49,18 +48,18 @@ struct CueIdentity
 // cycle of a sound playing). A due cue starts only once the server has
 // answered after it was due: a cue it cannot start within the deadline
 // (2 s) is dropped, since a late cue tells the drinker the wrong minute, and
-// its stream, never touched, is the spare again. Every cue is written whole
-// at once, with silence after it, and let go of only when the server has
-// played it out, so nothing has to keep feeding it and no tail is cut off.
-// No stream is ever left on the server: one let go of before the server has
-// made it is disconnected once it has.
+// its stream, never touched, is the spare again; so is a cue whose question
+// the server refuses, or leaves unanswered for libpulse's 30 s. Every cue is
+// written whole at once, with silence after it, and let go of only when the
+// server has played it out, so nothing has to keep feeding it and no tail is
+// cut off. No stream is ever left on the server (CueStreams).
 //
 // Each change in how the cues fare (no server, the server lost, a stream or
-// its samples refused, a cue dropped as late, and cues sounding again) is
-// one line on standard error.
+// its samples refused, a cue dropped as late or unanswered, and cues sounding
+// again) is one line on standard error.
 //
 // One thread at a time calls it; made only once pulseApi() has loaded libpulse.
-class PulseCues final
+class PulseCues final : private CueStreams::Listener
 {
 public:
     using Instant = std::chrono::steady_clock::time_point;
@@ -79,10 +78,12 @@ public:
     // Plays the samples whole, as soon as the server answers, unless that is
     // past the deadline. Connects again when the server was lost. A cue
     // handed over already past it (its file was slow to read) is dropped
-    // and said so, without a word against the server.
+    // and said so, without a word against the server; the spare for the next
+    // cue is opened all the same.
     void play(const CueSamples &cue, Instant due);
 
 private:
+    using Role = CueStreams::Role;
     enum class Health
     {
         Sounding,
@@ -92,47 +93,42 @@ private:
         WriteRefused,
         Late,
         ReadLate,
+        Unanswered,
     };
     struct Pending
     {
         CueSamples cue;
         Instant due;
-        pa_stream *stream = nullptr;
         pa_operation *asked = nullptr; // the question whether the server is there
-    };
-    struct Spare
-    {
-        pa_stream *stream = nullptr;
-        CueFormat format;
     };
 
     PulseCues(pa_threaded_mainloop *loop, pa_proplist *identity,
               std::chrono::milliseconds deadline);
     bool connect();
-    void closeConnection();
-    void dropAllStreams();
+    void connectionFailed();
+    void disconnect();
+    void want(const CueFormat &format);
     void advance();
-    pa_stream *openStream(const CueFormat &format);
+    bool open(const CueFormat &format, Role role);
     void askServer();
     void startInTime();
-    void dropLateCue();
-    void startPending();
-    void cancelPending();
+    void start();
+    bool late(Instant due) const;
+    void dropLate();
+    void dropCue();
     void armDeadline();
     void cancelDeadline();
-    void letGo(pa_stream *&stream);
-    void endPlaying(pa_stream *stream);
     void report(Health health, const std::string &line = {});
+    void fail(Health health, const char *what); // "no sound: what (why)"
     std::string serverError() const;
-    std::string streamFailed() const; // the line that says so
     std::string deadlineText() const; // "2 s"
 
+    void pendingMade() override;
+    void streamFailed(Role wasIn) override;
+    void playedOut() override;
+
     static void contextChanged(pa_context *context, void *self);
-    static void streamChanged(pa_stream *stream, void *self);
     static void serverAnswered(pa_context *context, const pa_server_info *info, void *self);
-    static void playingChanged(pa_stream *stream, void *self);
-    static void leavingChanged(pa_stream *stream, void *self);
-    static void playedOut(pa_stream *stream, void *self);
     static void deadlineReached(pa_mainloop_api *, pa_time_event *, const struct timeval *,
                                 void *self);
 
@@ -142,11 +138,9 @@ private:
     pa_context *context_ = nullptr;
     bool contextWasReady_ = false;
     std::optional<CueFormat> wanted_; // the format of the next cue
-    Spare spare_;
     std::optional<Pending> pending_;
     pa_time_event *timer_ = nullptr; // the pending cue's deadline
-    std::set<pa_stream *> playing_;
-    std::set<pa_stream *> leaving_; // let go of before the server had made them
+    CueStreams streams_{*this};
     Health health_ = Health::Sounding;
 };
 

@@ -13,8 +13,6 @@
 namespace slonk {
 namespace {
 
-constexpr qint64 MaxCueBytes = 4 * 1024 * 1024; // about 24 s of CD-quality stereo
-
 quint16 u16(QByteArrayView bytes, qint64 at)
 {
     return qFromLittleEndian<quint16>(bytes.data() + at);
@@ -50,7 +48,7 @@ WavLayout readWavLayout(QByteArrayView head, qint64 fileSize)
         layout.verdict = v;
         return layout;
     };
-    if (fileSize > MaxCueBytes)
+    if (fileSize > ServerQueueBytes)
         return verdict(WavVerdict::TooLarge);
     if (head.size() < 12 || head.first(4) != "RIFF" || head.sliced(8, 4) != "WAVE")
         return verdict(WavVerdict::NotWav);
@@ -123,7 +121,7 @@ CueSamples readCueSamples(const QString &path)
     QFile file;
     if (cue.verdict = openRegularFile(path, file); cue.verdict != WavVerdict::Usable)
         return cue;
-    if (file.size() > MaxCueBytes) {
+    if (file.size() > ServerQueueBytes) {
         cue.verdict = WavVerdict::TooLarge;
         return cue;
     }

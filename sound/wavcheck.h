@@ -15,7 +15,8 @@ namespace slonk {
 // end when its stream goes does not cut it off.
 constexpr int CueTailMilliseconds = 300;
 // The most the sound server queues for one stream (PulseAudio's, and
-// PipeWire's pulse layer's): a cue and its tail are written whole, at once.
+// PipeWire's pulse layer's): a cue and its tail are written whole, at once,
+// so no longer cue can be played, and no larger file is read.
 constexpr qint64 ServerQueueBytes = 4 * 1024 * 1024;
 // A cue marks one minute: one that lasts more cannot be told from the next.
 constexpr int MaxCueSeconds = 60;
