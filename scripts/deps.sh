@@ -22,7 +22,8 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libgl
 # UPower (qtwayland5 for PowerDevil, a Qt 5 program); gdbus and gsettings ask
 # them; the screen keeper is tried against Xfce's own power manager. The
 # screen reader Orca reads the program as a blind user hears it. gdb leaves
-# the stacks of a program that hangs.
+# the stacks of a program that hangs; ss (iproute2) sees a connection waiting at
+# a stalled bus.
 # libxcb-damage0-dev: the benchmarks' X watcher counts repaints.
 test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
                pulseaudio-utils faketime python3 dbus at-spi2-core python3-pyatspi
@@ -31,7 +32,7 @@ test_packages=(xvfb openbox xdotool x11-utils xclip imagemagick sox pulseaudio
                gnome-shell gnome-session-bin gnome-settings-daemon dconf-cli
                dconf-gsettings-backend libgl1-mesa-dri libegl-mesa0 libglib2.0-bin
                kwin-wayland kwin-style-breeze powerdevil upower qtwayland5
-               xfce4-power-manager orca gdb debootstrap)
+               xfce4-power-manager orca gdb debootstrap iproute2)
 
 # Debian 13 ships Qt Wayland's private headers, which the title bar's plugin
 # builds against; Debian 12 ships none, and the plugin brings its own.
