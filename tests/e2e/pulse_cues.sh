@@ -14,8 +14,8 @@
 # usage: pulse_cues.sh BUILD-FOLDER
 source "$(dirname "$0")/../../testkit/harness.sh" pulse-cues "${1:?usage: $0 BUILD-FOLDER}"
 
-OLD='44100 2 16' OLD_SPEC='s16le 2ch 44100Hz'
-NEW='22050 1 8' NEW_SPEC='u8 1ch 22050Hz'
+OLD='44100 2 16' OLD_FORMAT='s16le 2ch 44100Hz'
+NEW='22050 1 8' NEW_FORMAT='u8 1ch 22050Hz'
 NO_ANSWER='slonk: a cue was dropped: no answer from the sound server (Timeout)'
 
 e2e_start_audio
@@ -35,7 +35,7 @@ send() {
     e2e_wait 10 "the driver to take \"$*\"" sh -c "[ \$(grep -c '^ok' '$ART/pulse_cues.log') -ge $sent ]"
 }
 
-# holds SPEC [INDEX]: the server holds one stream and no other: of that
+# holds FORMAT [INDEX]: the server holds one stream and no other: of that
 # sample format, and of that index when given (the server numbers streams as
 # it makes them).
 holds() {
@@ -44,12 +44,12 @@ holds() {
 }
 
 send play $OLD late
-e2e_wait 10 "the spare opened after a cue read late, seen: $ART/streams.txt" holds "$OLD_SPEC"
+e2e_wait 10 "the spare opened after a cue read late, seen: $ART/streams.txt" holds "$OLD_FORMAT"
 e2e_log "a cue read late: the spare is there for the next"
 
 # The server stopped: each cue waits for its answer.
 send prepare $OLD
-e2e_wait 10 "the spare of the old format, seen: $ART/streams.txt" holds "$OLD_SPEC"
+e2e_wait 10 "the spare of the old format, seen: $ART/streams.txt" holds "$OLD_FORMAT"
 first=$(cut -f 1 "$ART/streams.txt")
 kill -STOP "$E2E_PULSE"
 send play $OLD
@@ -58,7 +58,7 @@ send play $OLD
 send play $NEW late
 kill -CONT "$E2E_PULSE"
 e2e_wait 10 "only the spare of the new format, the next stream made, seen: $ART/streams.txt" \
-    holds "$NEW_SPEC" $((first + 1))
+    holds "$NEW_FORMAT" $((first + 1))
 e2e_log "cues replaced while waiting: one stream for all of the old format, then only the new spare"
 
 kill -STOP "$E2E_PULSE"
@@ -66,7 +66,7 @@ send play $NEW
 e2e_wait 20 "the unanswered cue said" grep -qxF "$NO_ANSWER" "$ART/pulse_cues.log"
 kill -CONT "$E2E_PULSE"
 e2e_wait 10 "the unanswered cue's stream kept as the spare, seen: $ART/streams.txt" \
-    holds "$NEW_SPEC" $((first + 1))
+    holds "$NEW_FORMAT" $((first + 1))
 e2e_log "an unanswered cue: dropped and said"
 
 exec 3>&-
