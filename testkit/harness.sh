@@ -190,29 +190,28 @@ e2e_hold_then_hang() {
     DBUS_SYSTEM_BUS_ADDRESS=$E2E_SYSTEM_BUS "$E2E_BUILD/testkit/fake_screensaver" --login1 \
         >"$ART/login1.log" 2>&1 &
     E2E_PIDS+=($!)
-    e2e_wait 10 "the stand-in screensaver" e2e_stand_in_calls --session
-    e2e_wait 10 "the stand-in logind" e2e_stand_in_calls --address "$E2E_SYSTEM_BUS" --login1
+    e2e_wait 10 "the stand-in screensaver" e2e_stand_in_calls ScreenSaver --session
+    e2e_wait 10 "the stand-in logind" e2e_stand_in_calls login1 --address "$E2E_SYSTEM_BUS"
     E2E_ENV=(LD_PRELOAD="$E2E_BUILD/testkit/slowfile.so" SLOWFILE_SECONDS=forever
              SLOWFILE_HANG_DISPLAY=1 DBUS_SYSTEM_BUS_ADDRESS="$E2E_SYSTEM_BUS")
     E2E_TEARDOWN_HANGS=1
 }
 
-# e2e_stand_in_calls BUS-OPTION... [--login1]: what a stand-in was asked so far.
+# e2e_stand_in_calls NAME BUS-OPTION...: what the stand-in for
+# org.freedesktop.NAME (ScreenSaver or login1) was asked so far.
 e2e_stand_in_calls() {
-    local object=(--dest org.freedesktop.ScreenSaver --object-path /org/freedesktop/ScreenSaver)
-    if [[ ${*: -1} == --login1 ]]; then
-        object=(--dest org.freedesktop.login1 --object-path /org/freedesktop/login1)
-        set -- "${@:1:$#-1}"
-    fi
-    gdbus call "$@" "${object[@]}" --method org.freedesktop.Stand.Calls
+    local name=$1
+    shift
+    gdbus call "$@" --dest "org.freedesktop.$name" --object-path "/org/freedesktop/$name" \
+        --method org.freedesktop.Stand.Calls
 }
 
 # Whether the program holds the stand-ins' inhibitors.
 e2e_holds_screensaver() {
-    e2e_stand_in_calls --session | grep -q Inhibit
+    e2e_stand_in_calls ScreenSaver --session | grep -q Inhibit
 }
 e2e_holds_logind() {
-    e2e_stand_in_calls --address "$E2E_SYSTEM_BUS" --login1 | grep -q Inhibit
+    e2e_stand_in_calls login1 --address "$E2E_SYSTEM_BUS" | grep -q Inhibit
 }
 
 e2e_stall_everything() {
