@@ -28,12 +28,13 @@ start_server() {
     [[ $server == pulseaudio ]] || SERVER=$E2E_PIPEWIRE_PULSE
     if [[ $server == pipewire ]]; then
         # Judged from PipeWire's own recorder: the pulse layer's stops with it.
+        # Its file named once: the second may turn before the wait for it.
+        RECORDING=$ART/native-$SECONDS.wav
         pw-record --target rec -P '{ stream.capture.sink=true }' --rate 44100 --channels 2 \
-            --format s16 "$ART/native-$SECONDS.wav" >>"$ART/pw-record.log" 2>&1 &
+            --format s16 "$RECORDING" >>"$ART/pw-record.log" 2>&1 &
         NATIVE=$!
         E2E_PIDS+=($NATIVE)
-        e2e_wait 10 "PipeWire's own recorder" test -s "$ART/native-$SECONDS.wav"
-        RECORDING=$(ls -t "$ART"/native-*.wav | head -n 1)
+        e2e_wait 10 "PipeWire's own recorder" test -s "$RECORDING"
     else
         RECORDING=$(ls -t "$ART"/recording*.wav | head -n 1)
     fi
