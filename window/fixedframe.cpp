@@ -47,24 +47,34 @@ void FixedFrame::fixAgain()
     window_->setMaximumSize(window_->minimumSize());
 }
 
+// Asked back only once the large frame is shown: a compositor takes the
+// request against the state it shows, not the one it offered.
+void FixedFrame::askBack()
+{
+    if (askedBack_)
+        return;
+    askedBack_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { watched_->setWindowStates(Qt::WindowNoState); }, Qt::QueuedConnection);
+}
+
 bool FixedFrame::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == window_ && event->type() == QEvent::WinIdChange && window_->windowHandle()) {
         watch(window_->windowHandle());
     } else if (watched == watched_ && yielding_) {
         if (event->type() == QEvent::WindowStateChange && event->spontaneous()) {
-            // A spontaneous change is the compositor's answer.
-            if (watched_->windowStates() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+            // A spontaneous change is the compositor's answer. Qt 6.11 tells
+            // it after the large frame is already shown, earlier Qt before.
+            if (watched_->windowStates() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
                 compositorMaximised_ = true;
-            else
+                if (watched_->isExposed() && watched_->size() != window_->minimumSize())
+                    askBack();
+            } else {
                 fixAgain();
-        } else if (event->type() == QEvent::Expose && compositorMaximised_ && !askedBack_) {
-            // Asked back only once the large frame is shown: a compositor takes
-            // the request against the state it shows, not the one it offered.
-            askedBack_ = true;
-            QMetaObject::invokeMethod(
-                this, [this] { watched_->setWindowStates(Qt::WindowNoState); },
-                Qt::QueuedConnection);
+            }
+        } else if (event->type() == QEvent::Expose && compositorMaximised_) {
+            askBack();
         }
     }
     return QObject::eventFilter(watched, event);

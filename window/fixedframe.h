@@ -31,6 +31,7 @@ private:
     void watch(QWindow *handle);
     void onStateRequested(Qt::WindowState state);
     void fixAgain();
+    void askBack();
 
     QWidget *window_;
     QWindow *watched_ = nullptr;
