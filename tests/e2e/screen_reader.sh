@@ -11,10 +11,11 @@ source "$(dirname "$0")/../../testkit/harness.sh" screen_reader "${1:?usage: $0 
 ORCA_LOG=$ART/orca.log
 SAID_FROM=1
 
-# What Orca has said since the last mark, one utterance a line.
+# What Orca has said since the last mark, one utterance a line (Orca 51 may
+# break the voice's settings after it over lines).
 said() {
     tail -n "+$SAID_FROM" "$ORCA_LOG" 2>/dev/null |
-        sed -nE "s/^[0-9:.]+ - SPEECH OUTPUT: '(.*)'( ?\{.*\})?\$/\1/p"
+        sed -nE "s/^[0-9:.]+ - SPEECH OUTPUT: '(.*)'( ?\{.*)?\$/\1/p"
 }
 
 # said_now TEXT...: one of the TEXTs said as a whole utterance, or as two in a
@@ -28,7 +29,7 @@ said_now() {
 
 # hears SECONDS TEXT...: Orca says one of the TEXTs, as one utterance, within
 # SECONDS. Orca 48 says some without Orca 43's full stop, and names a push
-# button "button".
+# button "button"; Orca 51 says no full stop, nor the window's role.
 hears() {
     local seconds=$1 deadline=$((SECONDS + $1))
     shift
@@ -70,9 +71,9 @@ echo +0 >"$ART/clock"
 E2E_ENV=(LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
          FAKETIME_TIMESTAMP_FILE="$ART/clock" FAKETIME_CACHE_DURATION=1)
 e2e_launch
-hears 20 "$TITLE frame." "$TITLE frame"
-hears 10 "Shot Volume text."
-hears 10 "35."
+hears 20 "$TITLE frame." "$TITLE frame" "$TITLE"
+hears 10 "Shot Volume text." "Shot Volume text"
+hears 10 "35." "35"
 
 # Word by word through the box: the word at its end once spun the window's
 # thread for good.
@@ -81,26 +82,26 @@ hears_with_ctrl Right "35"
 [[ $(e2e_atspi text "Shot Volume") == 35 ]] || e2e_fail "expected the box to answer \"35\" after the words"
 
 xdotool key Tab
-hears 10 "START push button." "START button."
+hears 10 "START push button." "START button." "START button"
 mark
 xdotool key Return
 started=${EPOCHREALTIME/./}
 # The volume is fixed now: no longer a box to type into.
-hears 10 "Shot Volume read only text."
+hears 10 "Shot Volume read only text." "Shot Volume read only text"
 hears 10 "notification SLONK!"
 # Once that flash is over (a cue while it shows adds no new appearance), the
 # clock jumps to 3 to 5 s before the finish, however long all this took: the
 # 99th shot's cue, then the finish.
 # (Orca 43 logs the event as "(0, 0, [notification | SLONK!])", Orca 48 as
-# "(0, 0, [notification: 'SLONK!'])".)
+# "(0, 0, [notification: 'SLONK!'])", Orca 51 with the object's address.)
 e2e_wait 10 "the first flash over" grep -qE \
-    "object:state-changed:showing .*\(0, 0, \[notification( \||:) '?SLONK!'?\]\)" "$ORCA_LOG"
+    "object:state-changed:showing .*\(0, 0, \[notification( \||:) '?SLONK!'?( \(0x[0-9a-f]+\))?\]\)" "$ORCA_LOG"
 mark
 echo "+$((5936 - (${EPOCHREALTIME/./} - started) / 1000000 - 1))" >"$ART/clock"
 hears 20 "notification SLONK!"
 hears 20 "alert Slonk!"
 hears 10 "You've finished! Well done!"
-hears 10 "OK push button." "OK button."
+hears 10 "OK push button." "OK button." "OK button"
 xdotool key Return
 e2e_expect_exit 10
 kill -KILL "$ORCA_PID" # it ignores SIGTERM while idle
