@@ -69,7 +69,8 @@ def gnome_windows():
 
 
 def gnome_shot(path):
-    own("org.gnome.Screenshot")
+    own("org.gnome.Screenshot")  # GNOME 50 answers only the portal's name
+    own("org.freedesktop.impl.portal.desktop.gnome")
     done, _ = call("org.gnome.Shell", "/org/gnome/Shell/Screenshot", "org.gnome.Shell.Screenshot",
                    "Screenshot", GLib.Variant("(bbs)", (False, False, os.path.abspath(path))))
     if not done:
