@@ -26,15 +26,21 @@ kwin_window() {
 # high under its own title bar: desktop file, not maximizable, closeable,
 # decorated, and framed exactly as Breeze frames any window by default: on
 # Plasma 5.27 a 37 px title bar and no border beside or below the client, on
-# Plasma 6 a 1 px border around it and a 36 px bar above (the bar's height
-# follows the title font, DejaVu Sans here for want of Noto Sans).
+# Plasma 6.3 a 1 px border around it and a 36 px bar above, on Plasma 6.7 the
+# same bar and no border (the bar's height follows the title font, DejaVu Sans
+# here for want of Noto Sans).
 shows() {
     local title desktop maximizable minimizable closeable decorated fx fy fw fh bx by bw bh border bar
     IFS=$'\t' read -r title desktop maximizable minimizable closeable decorated fx fy fw fh bx by bw bh \
         <<<"$(kwin_window)"
     echo "$title | $desktop maximizable $maximizable minimizable $minimizable closeable" \
         "$closeable decorated $decorated frame ${fw}x$fh+$fx+$fy client ${bw}x$bh+$bx+$by" >"$ART/shown.txt"
-    ((KDE_SESSION_VERSION >= 6)) && border=1 bar=36 || border=0 bar=37
+    border=0 bar=36
+    if ((KDE_SESSION_VERSION < 6)); then
+        bar=37
+    elif dpkg --compare-versions "$(dpkg-query -W -f='${Version}' kwin-wayland)" lt 4:6.7; then
+        border=1
+    fi
     [[ $desktop == app.slonk.Slonk && $maximizable == false && $closeable == true &&
         $decorated == true && $bw == 313 && $bh == "$1" ]] &&
         ((fw == bw + 2 * border && fh == bar + bh + border && bx == fx + border && by == fy + bar)) ||
