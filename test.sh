@@ -3,24 +3,42 @@
 # SPDX-FileCopyrightText: 2026 The Slonk developers
 # Installs what is missing, then builds and runs every test on this machine's
 # Debian release: once with warnings as errors, once more under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Then builds and runs every
-# CTest test again in a root of the other release (scripts/release-root.sh).
+# AddressSanitizer and UndefinedBehaviorSanitizer. Then the same in a root of
+# each other release (scripts/release-root.sh): Debian 12 or 13, and testing.
 # Ends with one line per release, saying what ran or where it stopped; fails
 # when a stage fails or runs no test.
-# Usage: ./test.sh [host|root]   (default both)
+# Usage: ./test.sh [STAGE...]   STAGE: host, root (every other release), or
+# one release's codename; all of them when none is named.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/summary.sh
+source /etc/os-release
 usage() {
-    echo "usage: $0 [host|root]   (both when none is named)" >&2
+    echo "usage: $0 [host|root|bookworm|trixie|forky...]   (host and root when none is named)" >&2
     exit 2
 }
-case $# in
-    0) stages=(host root) ;;
-    1) [[ $1 == host || $1 == root ]] || usage; stages=("$1") ;;
-    *) usage ;;
-esac
+roots=()
+for suite in bookworm trixie forky; do
+    [[ $suite == "$VERSION_CODENAME" ]] || roots+=("$suite")
+done
+(($# > 0)) || set -- host root
+stages=()
+for stage; do
+    case $stage in
+        host) stages+=(host) ;;
+        root) stages+=("${roots[@]}") ;;
+        bookworm | trixie | forky)
+            [[ $stage != "$VERSION_CODENAME" ]] || stage=host
+            stages+=("$stage")
+            ;;
+        *) usage ;;
+    esac
+done
 jobs=$(nproc)
+builds=${SLONK_BUILDS:-$PWD}
+label=${SLONK_STAGE_LABEL:-"$(release_label host)"}
+# The title bar's plugin is required in the tests: losing it fails the build.
+configure=(-G Ninja -DSLONK_WERROR=ON -DSLONK_TITLEBAR=ON)
 status=0
 lines=()
 
@@ -35,44 +53,54 @@ tests() {
     printf -v "$1" '%s' "$ran"
 }
 
-if [[ " ${stages[*]} " == *" host "* ]]; then
-    host="$(release_name) (host)"
-    if ! scripts/deps.sh test; then
+# host: every test here, then under the sanitizers; one line.
+host() {
+    local deps_log=$builds/deps.log build=$builds/build sanitized=$builds/build-sanitize
+    mkdir -p "$builds"
+    if ! scripts/deps.sh test 2>&1 | tee "$deps_log"; then
         status=1
-        lines+=("$host: did not get as far as the tests: installing packages failed")
-    elif ! { cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSLONK_WERROR=ON >/dev/null &&
-        cmake --build build -j "$jobs"; }; then
+        local why
+        why=$(sed -n 's/^cannot install: //p' "$deps_log" | tail -n 1)
+        lines+=("$label: did not get as far as the tests: installing packages failed${why:+: the archive cannot install $why}")
+    elif ! { cmake -S . -B "$build" "${configure[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+        cmake --build "$build" -j "$jobs"; }; then
         status=1
-        lines+=("$host: did not get as far as the tests: the build failed")
+        lines+=("$label: did not get as far as the tests: the build failed")
     else
-        ctest --test-dir build --output-on-failure --no-tests=error -j "$jobs" 2>&1 |
-            tee build/ctest.log || status=1
-        tests plain build/ctest.log
-        if ! { cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSLONK_WERROR=ON \
+        ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$jobs" 2>&1 |
+            tee "$build/ctest.log" || status=1
+        local plain sanitized_ran
+        tests plain "$build/ctest.log"
+        if ! { cmake -S . -B "$sanitized" "${configure[@]}" -DCMAKE_BUILD_TYPE=Debug \
             -DSLONK_SANITIZE=ON -DSLONK_LINK_PULSE=ON >/dev/null &&
-            cmake --build build-sanitize -j "$jobs"; }; then
+            cmake --build "$sanitized" -j "$jobs"; }; then
             status=1
-            lines+=("$host: $plain, and the build under the sanitizers failed")
+            lines+=("$label: $plain, and the build under the sanitizers failed")
         else
             ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
             LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0 \
-                ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j "$jobs" -LE fuzz 2>&1 |
-                tee build-sanitize/ctest.log || status=1
-            tests sanitized build-sanitize/ctest.log
-            lines+=("$host: $plain, and $sanitized under the sanitizers")
+                ctest --test-dir "$sanitized" --output-on-failure --no-tests=error -j "$jobs" -LE fuzz 2>&1 |
+                tee "$sanitized/ctest.log" || status=1
+            tests sanitized_ran "$sanitized/ctest.log"
+            lines+=("$label: $plain, and $sanitized_ran under the sanitizers")
         fi
     fi
-fi
-if [[ " ${stages[*]} " == *" root "* ]]; then
-    # Its output as it goes, kept: its line is the release's.
-    root_log=$(mktemp)
-    root_status=0
-    scripts/release-root.sh | tee "$root_log" || root_status=$?
+}
+
+# root SUITE: the same inside a root of that release; its line is its own.
+root() {
+    local log line root_status=0
+    log=$(mktemp)
+    scripts/release-root.sh "$1" | tee "$log" || root_status=$?
     ((root_status == 0)) || status=1
-    line=$(grep -E '^Debian [^:]* root\): ' "$root_log" | tail -n 1) ||
-        line="The other release's root: ended (status $root_status) without saying how far it got"
+    line=$(grep -E '^Debian [^:]* root\): ' "$log" | tail -n 1) ||
+        line="The $1 root: ended (status $root_status) without saying how far it got"
     lines+=("$line")
-    rm -f "$root_log"
-fi
+    rm -f "$log"
+}
+
+for stage in "${stages[@]}"; do
+    if [[ $stage == host ]]; then host; else root "$stage"; fi
+done
 printf '%s\n' "${lines[@]}"
 exit "$status"

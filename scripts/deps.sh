@@ -57,5 +57,19 @@ echo "Installing: ${missing[*]}"
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+# A testing release moves: when the archive cannot install a package (a
+# library mid-transition), the last line names it and what it lacks.
+"${sudo[@]}" apt-get update -q || {
+    echo "cannot install: anything (apt-get update failed)" >&2
+    exit 1
+}
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" 2>&1 | tee "$log" || {
+    why=$(sed -n -E 's/^ *([^ ]+) *: *((Pre-)?Depends|Breaks|Conflicts): (.*)$/\1 (\2: \4)/p
+                    s/^E: Unable to locate package (.*)$/\1 (not in the archive)/p
+                    s/^E: Package .(.*). has no installation candidate$/\1 (no version to install)/p' "$log" |
+        head -n 1)
+    echo "cannot install: ${why:-the packages above (apt failed)}" >&2
+    exit 1
+}

@@ -25,15 +25,12 @@ passed() {
     echo "$((total - failed - skipped)) of $total passed, $skipped skipped"
 }
 
-# release_name: this machine's Debian release, "Debian 12"; testing and
-# unstable have no version number, only the codename of the one to come.
-release_name() {
+# release_label WHERE: this machine's Debian release, its codename and WHERE,
+# "Debian 12 (bookworm host)"; testing and unstable have no version number,
+# only the codename of the one to come: "Debian testing (forky host)".
+release_label() {
     (
         source /etc/os-release
-        if [[ -n ${VERSION_ID:-} ]]; then
-            echo "Debian $VERSION_ID"
-        else
-            echo "Debian testing (${VERSION_CODENAME:-unknown})"
-        fi
+        echo "Debian ${VERSION_ID:-testing} (${VERSION_CODENAME:-unknown} $1)"
     )
 }
