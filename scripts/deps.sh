@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # SPDX-FileCopyrightText: 2026 The Slonk developers
 # Installs the Debian packages Slonk needs that are missing; fast when none is.
-# Usage: scripts/deps.sh build|test
+# Usage: scripts/deps.sh build|test|roots
 set -euo pipefail
 
 # libxcb1-dev: the program asks the X server itself before Qt does; libpulse-dev:
@@ -43,7 +43,8 @@ source /etc/os-release
 case "${1:-}" in
     build) wanted=("${build_packages[@]}") ;;
     test) wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
-    *) echo "usage: $0 build|test" >&2; exit 2 ;;
+    roots) wanted=(debootstrap) ;; # what making another release's root needs
+    *) echo "usage: $0 build|test|roots" >&2; exit 2 ;;
 esac
 
 missing=()
