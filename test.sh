@@ -4,7 +4,8 @@
 # Installs what is missing, then builds and runs every test on this machine's
 # Debian release: once with warnings as errors, once more under
 # AddressSanitizer and UndefinedBehaviorSanitizer. Then the same in a root of
-# each other release (scripts/release-root.sh): Debian 12 or 13, and testing.
+# each other release (scripts/release-root.sh): Debian 12 or 13, and testing,
+# made while the host builds.
 # Ends with one line per release, saying what ran or where it stopped; fails
 # when a stage fails or runs no test.
 # Usage: ./test.sh [STAGE...]   STAGE: host, root (every other release), or
@@ -53,43 +54,74 @@ tests() {
     printf -v "$1" '%s' "$ran"
 }
 
-# host: every test here, then under the sanitizers; one line.
+# build FOLDER TYPE OPTION...: configured and built there.
+build() {
+    cmake -S . -B "$1" "${configure[@]}" -DCMAKE_BUILD_TYPE="$2" "${@:3}" >/dev/null &&
+        cmake --build "$1" -j "$jobs"
+}
+
+# host: every test here, then under the sanitizers; one line. Both builds
+# come first, while the roots are made beside them; no test runs before the
+# roots are ready.
 host() {
-    local deps_log=$builds/deps.log build=$builds/build sanitized=$builds/build-sanitize
+    local deps_log=$builds/deps.log plain=$builds/build sanitized=$builds/build-sanitize
     mkdir -p "$builds"
     if ! scripts/deps.sh test 2>&1 | tee "$deps_log"; then
         status=1
         local why
         why=$(sed -n 's/^cannot install: //p' "$deps_log" | tail -n 1)
         lines+=("$label: did not get as far as the tests: installing packages failed${why:+: the archive cannot install $why}")
-    elif ! { cmake -S . -B "$build" "${configure[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
-        cmake --build "$build" -j "$jobs"; }; then
+        return
+    fi
+    if ! build "$plain" RelWithDebInfo; then
         status=1
         lines+=("$label: did not get as far as the tests: the build failed")
-    else
-        ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$jobs" 2>&1 |
-            tee "$build/ctest.log" || status=1
-        local plain sanitized_ran
-        tests plain "$build/ctest.log"
-        if ! { cmake -S . -B "$sanitized" "${configure[@]}" -DCMAKE_BUILD_TYPE=Debug \
-            -DSLONK_SANITIZE=ON -DSLONK_LINK_PULSE=ON >/dev/null &&
-            cmake --build "$sanitized" -j "$jobs"; }; then
-            status=1
-            lines+=("$label: $plain, and the build under the sanitizers failed")
-        else
-            ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-            LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0 \
-                ctest --test-dir "$sanitized" --output-on-failure --no-tests=error -j "$jobs" -LE fuzz 2>&1 |
-                tee "$sanitized/ctest.log" || status=1
-            tests sanitized_ran "$sanitized/ctest.log"
-            lines+=("$label: $plain, and $sanitized_ran under the sanitizers")
-        fi
+        return
     fi
+    local sanitized_built=true plain_ran sanitized_ran
+    build "$sanitized" Debug -DSLONK_SANITIZE=ON -DSLONK_LINK_PULSE=ON || sanitized_built=false
+    roots_ready
+    ctest --test-dir "$plain" --output-on-failure --no-tests=error -j "$jobs" 2>&1 |
+        tee "$plain/ctest.log" || status=1
+    tests plain_ran "$plain/ctest.log"
+    if ! $sanitized_built; then
+        status=1
+        lines+=("$label: $plain_ran, and the build under the sanitizers failed")
+        return
+    fi
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0 \
+        ctest --test-dir "$sanitized" --output-on-failure --no-tests=error -j "$jobs" -LE fuzz 2>&1 |
+        tee "$sanitized/ctest.log" || status=1
+    tests sanitized_ran "$sanitized/ctest.log"
+    lines+=("$label: $plain_ran, and $sanitized_ran under the sanitizers")
+}
+
+# make_roots SUITE...: each root made and filled with its packages in the
+# background, downloads and unpacking beside the host's own; each root's
+# stage then finds it ready, or says where it stopped.
+making=()
+make_roots() {
+    (($# > 0)) || return 0
+    scripts/deps.sh roots || return 0 # each stage says it, then
+    local suite
+    for suite; do
+        scripts/release-root.sh "$suite" scripts/deps.sh test >"$builds/$suite-root-making.log" 2>&1 &
+        making+=($!)
+    done
+}
+roots_ready() {
+    local pid
+    for pid in "${making[@]}"; do
+        wait "$pid" || true
+    done
+    making=()
 }
 
 # root SUITE: the same inside a root of that release; its line is its own.
 root() {
     local log line root_status=0
+    roots_ready
     log=$(mktemp)
     scripts/release-root.sh "$1" | tee "$log" || root_status=$?
     ((root_status == 0)) || status=1
@@ -99,6 +131,10 @@ root() {
     rm -f "$log"
 }
 
+if [[ " ${stages[*]} " == *" host "* ]]; then
+    mkdir -p "$builds"
+    make_roots $(printf '%s\n' "${stages[@]}" | grep -vx host || true)
+fi
 for stage in "${stages[@]}"; do
     if [[ $stage == host ]]; then host; else root "$stage"; fi
 done

@@ -69,7 +69,7 @@ step="undoing the mounts of an earlier run"
 ! mountpoint -q "$root" || umount -R -l "$root"
 if [[ ! -e $root/.complete ]]; then
     step="installing debootstrap"
-    command -v debootstrap >/dev/null || "$checkout/scripts/deps.sh" test
+    command -v debootstrap >/dev/null || "$checkout/scripts/deps.sh" roots
     echo "Making the $label in $root from $mirror"
     step="debootstrap" step_log=$cache/$suite-debootstrap.log
     rm -rf --one-file-system "$root"
@@ -83,6 +83,9 @@ if [[ ! -e $root/.complete ]]; then
     # may be older than that; stable releases carry no such date.
     [[ ${release[$suite]} != "Debian testing" ]] ||
         echo 'Acquire::Check-Valid-Until "false";' >"$root/etc/apt/apt.conf.d/90slonk-archive-copy"
+    # The root is a cache, made anew whenever it is deleted: dpkg need not
+    # sync each of its files to disk.
+    echo force-unsafe-io >"$root/etc/dpkg/dpkg.cfg.d/90slonk-unsafe-io"
     touch "$root/.complete"
     step_log=
 fi
