@@ -6,6 +6,10 @@
 #include "duration.h"
 #include "volume.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace slonk {
 namespace {
 
@@ -50,6 +54,17 @@ TickResult tickChallenge(ChallengeState &state, double now, std::string_view vol
     result.decision = shots != state.LastShots ? TickDecision::Cue : TickDecision::None;
     state.LastShots = static_cast<std::int16_t>(shots);
     return result;
+}
+
+double nextDecision(const ChallengeState &state)
+{
+    const int shots = std::clamp<int>(state.LastShots, 0, ShotCount - 1) + 1;
+    // The sum may round below the minute it stands for: step up to the first
+    // reading that counts it, a few steps at most for any clock's reading.
+    double due = state.StartInstant + SecondsPerShot * shots;
+    for (int step = 0; step < 64 && shotsDone(due - state.StartInstant) < shots; ++step)
+        due = std::nextafter(due, std::numeric_limits<double>::infinity());
+    return due;
 }
 
 } // namespace slonk

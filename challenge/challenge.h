@@ -49,4 +49,10 @@ void startChallenge(ChallengeState &state, double now);
 // any other change of the count gives one Cue, even after a jump of minutes.
 TickResult tickChallenge(ChallengeState &state, double now, std::string_view volumeText);
 
+// The earliest clock reading at which a tick decides something after the last
+// one: the next shot's minute, the hundredth being the finish. A tick at that
+// very reading decides, even where the sum behind it rounds down. Before the first tick it is START
+// itself.
+double nextDecision(const ChallengeState &state);
+
 } // namespace slonk

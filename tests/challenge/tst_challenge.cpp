@@ -35,6 +35,8 @@ private slots:
     void volume_data();
     void volume();
     void wholeChallenge();
+    void wokenOnlyWhenDue_data();
+    void wokenOnlyWhenDue();
 };
 
 // One tick after a previous one that saw `previous` shots.
@@ -180,6 +182,39 @@ void TestChallenge::wholeChallenge()
     }
     QCOMPARE(cues.size(), std::size_t(99));
     QCOMPARE(finishes, 1);
+}
+
+void TestChallenge::wokenOnlyWhenDue_data()
+{
+    QTest::addColumn<double>("start");
+    QTest::newRow("hours after boot") << Start;
+    QTest::newRow("just after boot") << 0.1;
+    QTest::newRow("months after boot") << 12'345'678.901;
+    QTest::newRow("a minute whose sum rounds down") << 14632.32283796745;
+}
+
+// A window that cannot be seen ticks only when something is due: each wake-up
+// decides, a millisecond sooner would not, and nothing is missed.
+void TestChallenge::wokenOnlyWhenDue()
+{
+    QFETCH(double, start);
+    ChallengeState state;
+    startChallenge(state, start);
+    int cues = 0;
+    for (;;) {
+        const double due = nextDecision(state);
+        ChallengeState early = state;
+        const double before = due - 0.001;
+        QCOMPARE(tickChallenge(early, before, "35").decision, TickDecision::None);
+        const TickDecision decision = tickChallenge(state, due, "35").decision;
+        if (decision == TickDecision::Finish) {
+            QVERIFY(qAbs(due - start - 5940) < 1e-6);
+            break;
+        }
+        QCOMPARE(decision, TickDecision::Cue);
+        QVERIFY(++cues <= 99);
+    }
+    QCOMPARE(cues, 99);
 }
 
 QTEST_APPLESS_MAIN(TestChallenge)
