@@ -57,12 +57,13 @@ constexpr std::chrono::milliseconds EndBudget{800};
 int runChallenge(std::optional<slonk::EndWatch> &endWatch)
 {
     slonk::BootClock clock;
+    slonk::BootAlarm alarm;
     slonk::StreamCueSound cueSound(slonk::applicationDirectory(),
                                    {"Slonk", "app.slonk.Slonk", "app.slonk.Slonk", SLONK_VERSION});
     slonk::MessageFinishBox finishBox;
     slonk::EventLoopEnd programEnd;
     slonk::IdleInhibitor screenKeeper; // let go of when the program ends
-    slonk::FrmDrunk window({clock, cueSound, finishBox, programEnd, screenKeeper});
+    slonk::FrmDrunk window({clock, alarm, cueSound, finishBox, programEnd, screenKeeper});
     window.show();
     const int status = QApplication::exec();
     endWatch.emplace(slonk::realtime::now() + EndBudget, status);

@@ -41,12 +41,13 @@ struct TimedBox final : slonk::FinishBox
 double finishMillis(QElapsedTimer &sinceTick)
 {
     slonk::fakes::Clock clock;
+    slonk::fakes::Alarm alarm;
     slonk::fakes::CueSound sound;
     TimedBox box;
     box.sinceTick = &sinceTick;
     slonk::fakes::ProgramEnd end;
     slonk::IdleInhibitor keeper;
-    slonk::FrmDrunk window({clock, sound, box, end, keeper});
+    slonk::FrmDrunk window({clock, alarm, sound, box, end, keeper});
     const double start = clock.reading;
     window.onStartClick();
     if (!waitFor([&] { return keeper.cookie().has_value(); }))

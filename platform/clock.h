@@ -5,6 +5,12 @@
 
 #include "platform.h"
 
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+
 namespace slonk {
 
 // CLOCK_BOOTTIME: never jumps with the wall clock (midnight, daylight saving,
@@ -13,6 +19,25 @@ class BootClock final : public Clock
 {
 public:
     double now() const override;
+};
+
+// A timerfd on BootClock's clock, set to an absolute reading: the kernel fires
+// it on time, and at once on resuming from a suspend that passed it, where a
+// monotonic timer would wait out the time it slept as well.
+class BootAlarm final : public QObject, public Alarm
+{
+public:
+    BootAlarm();
+    ~BootAlarm() override;
+    void setAt(double reading, std::function<void()> due) override;
+    void cancel() override;
+
+private:
+    void fired();
+
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::function<void()> due_;
 };
 
 } // namespace slonk

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 // The services the window needs from the system. Each has one real
@@ -15,6 +17,17 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual double now() const = 0;
+};
+
+// Calls back once when the clock reaches a reading, through the event loop,
+// however long the system slept on the way: at once if it is already past.
+class Alarm
+{
+public:
+    virtual ~Alarm() = default;
+    // Replaces any earlier setting.
+    virtual void setAt(double reading, std::function<void()> due) = 0;
+    virtual void cancel() = 0;
 };
 
 // Plays the cue asynchronously: play() returns at once. The cue finds its own
@@ -57,6 +70,7 @@ public:
 struct Platform
 {
     Clock &clock;
+    Alarm &alarm;
     CueSound &cueSound;
     FinishBox &finishBox;
     ProgramEnd &programEnd;

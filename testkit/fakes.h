@@ -16,6 +16,19 @@ struct Clock final : slonk::Clock
     double now() const override { return reading; }
 };
 
+// Fires only when the test says so, at the reading it was set to.
+struct Alarm final : slonk::Alarm
+{
+    double at = 0;
+    std::function<void()> due;
+    void setAt(double reading, std::function<void()> then) override
+    {
+        at = reading;
+        due = std::move(then);
+    }
+    void cancel() override { due = nullptr; }
+};
+
 struct CueSound final : slonk::CueSound
 {
     int played = 0;

@@ -16,11 +16,12 @@
 struct Rig
 {
     slonk::fakes::Clock clock;
+    slonk::fakes::Alarm alarm;
     slonk::fakes::CueSound sound;
     slonk::fakes::FinishBox box;
     slonk::fakes::ProgramEnd end;
     slonk::fakes::ScreenKeeper screen;
-    slonk::FrmDrunk window{{clock, sound, box, end, screen}};
+    slonk::FrmDrunk window{{clock, alarm, sound, box, end, screen}};
 
     template<typename T = QLabel> T *control(const char *name)
     {
@@ -29,7 +30,7 @@ struct Rig
     QLineEdit *volumeBox() { return control<QLineEdit>("tbShotVol"); }
     QPushButton *startButton() { return control<QPushButton>("Command1"); }
     QTimer *timer(const char *name) { return control<QTimer>(name); }
-    QString text(const char *name) { return control(name)->text(); }
+    QString text(const char *name) { return control<QWidget>(name)->property("text").toString(); }
 
     // A timer's tick, delivered through its own signal as the event loop would:
     // a single-shot timer has stopped by then.

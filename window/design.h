@@ -42,6 +42,7 @@ struct LabelDesign
     bool bold;
     Qt::AlignmentFlag alignment;
     const char *description = nullptr; // what a screen reader says of a value
+    bool everyTick = false;            // rewritten at each tick, not once a minute
 };
 
 // In the design's order: where two labels overlap, the earlier lies above.
@@ -63,11 +64,11 @@ inline constexpr std::array<LabelDesign, 13> Labels{{
     {"label3", "Shots Done", 120, 1800, 2175, 255, Face::Tahoma, SmallPoints, false,
      Qt::AlignHCenter},
     {"tRem", "100m 0s", 120, 1200, 4455, 495, Face::CourierNew, LargePoints, true, Qt::AlignHCenter,
-     "Remaining Time"},
+     "Remaining Time", true},
     {"label2", "Remaining Time", 120, 960, 4455, 255, Face::Tahoma, SmallPoints, false,
      Qt::AlignLeft},
     {"tTotal", "0m", 120, 360, 4455, 495, Face::CourierNew, LargePoints, true, Qt::AlignHCenter,
-     "Total Time"},
+     "Total Time", true},
     {"label1", "Total Time", 120, 120, 4455, 255, Face::Tahoma, SmallPoints, false, Qt::AlignLeft},
 }};
 

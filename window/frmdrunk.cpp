@@ -7,6 +7,7 @@
 #include "design.h"
 #include "fixedframe.h"
 #include "fonts.h"
+#include "readout.h"
 #include "titlebar.h"
 #include "volumeaccessible.h"
 
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <span>
@@ -58,13 +60,30 @@ public:
     }
 };
 
-// The cue label, the volume box and the window (as a window rather than a bare
+// A value rewritten each tick reads as a label does.
+class ReadoutAccessible final : public QAccessibleWidget
+{
+public:
+    explicit ReadoutAccessible(Readout *readout)
+        : QAccessibleWidget(readout, QAccessible::StaticText)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name ? static_cast<Readout *>(widget())->text()
+                                      : QAccessibleWidget::text(t);
+    }
+};
+
+// The cue label, the values rewritten each tick, the volume box (as a window rather than a bare
 // client area), for screen readers. Qt's accessibility cache owns what it returns.
 QAccessibleInterface *accessibleFor(const QString &, QObject *object)
 {
     if (auto *label = qobject_cast<QLabel *>(object);
         label && label->objectName() == QStringLiteral("SLONK"))
         return new CueAccessible(label);
+    if (auto *readout = qobject_cast<Readout *>(object))
+        return new ReadoutAccessible(readout);
     if (auto *box = qobject_cast<QLineEdit *>(object);
         box && box->objectName() == QStringLiteral("tbShotVol"))
         return new VolumeAccessible(box);
@@ -89,10 +108,10 @@ QIcon clockIcon(std::span<const int> sizes)
     return icon;
 }
 
-// QLabel itself skips an unchanged text: only changed labels repaint.
-void writeText(QLabel *label, const std::string &text)
+// Labels and readouts skip an unchanged text: only changed ones repaint.
+template<typename Shown> void writeText(Shown *shown, const std::string &text)
 {
-    label->setText(QString::fromStdString(text));
+    shown->setText(QString::fromStdString(text));
 }
 
 } // namespace
@@ -115,7 +134,7 @@ void FrmDrunk::setupAccessibility()
     Q_UNUSED(factoryInstalled);
     // Interfaces made while the widgets were being built, before they had their
     // names and final classes, are made again through the factory.
-    for (QObject *made : std::initializer_list<QObject *>{this, SLONK, tbShotVol})
+    for (QObject *made : std::initializer_list<QObject *>{this, SLONK, tbShotVol, tTotal, tRem})
         QAccessible::deleteAccessibleInterface(
             QAccessible::uniqueId(QAccessible::queryAccessibleInterface(made)));
 }
@@ -142,12 +161,63 @@ void FrmDrunk::setupWindow()
 
 bool FrmDrunk::event(QEvent *event)
 {
-    // Whatever the first frame does not show waits until it has been sent.
-    if (event->type() == QEvent::Paint && !painted_) {
-        painted_ = true;
-        QMetaObject::invokeMethod(this, &FrmDrunk::afterFirstPaint, Qt::QueuedConnection);
+    switch (event->type()) {
+    case QEvent::Paint:
+        // Whatever the first frame does not show waits until it has been sent.
+        if (!painted_) {
+            painted_ = true;
+            QMetaObject::invokeMethod(this, &FrmDrunk::afterFirstPaint, Qt::QueuedConnection);
+        }
+        break;
+    case QEvent::Show:
+        watchVisibility();
+        break;
+    case QEvent::WindowStateChange:
+        visibilityChanged();
+        break;
+    default:
+        break;
     }
     return QWidget::event(event);
+}
+
+void FrmDrunk::watchVisibility()
+{
+    // Exposure is the platform window's: covered, unmapped, on another
+    // workspace, or no longer given frames by the compositor.
+    if (QWindow *window = windowHandle())
+        window->installEventFilter(this); // once: Qt keeps one filter per object
+}
+
+void FrmDrunk::visibilityChanged()
+{
+    const QWindow *window = windowHandle();
+    const bool seen = window && window->isExposed() && !(windowState() & Qt::WindowMinimized);
+    if (seen == seen_)
+        return;
+    seen_ = seen;
+    if (!started_ || finished_)
+        return;
+    if (seen) {
+        // Before Qt paints for this exposure: the first frame is current.
+        platform_.alarm.cancel();
+        onTickTimer();
+        if (!finished_)
+            Timer1->start();
+    } else {
+        Timer1->stop();
+        sleepUntilDue();
+    }
+}
+
+void FrmDrunk::sleepUntilDue()
+{
+    // Nothing is drawn for nobody: the next cue or the finish wakes the program.
+    platform_.alarm.setAt(nextDecision(state_), [this] {
+        onTickTimer();
+        if (!seen_ && !finished_)
+            sleepUntilDue();
+    });
 }
 
 void FrmDrunk::afterFirstPaint()
@@ -166,13 +236,21 @@ void FrmDrunk::setupLabels()
 {
     // Created from the bottom of the design up, so that earlier labels lie above.
     for (auto it = design::Labels.rbegin(); it != design::Labels.rend(); ++it) {
-        auto *created = new QLabel(QString::fromLatin1(it->text), this);
+        const QString text = QString::fromLatin1(it->text);
+        const Qt::Alignment alignment = it->alignment | Qt::AlignTop;
+        QWidget *created = nullptr;
+        if (it->everyTick) {
+            created = new Readout(text, alignment, this);
+        } else {
+            auto *label = new QLabel(text, this);
+            label->setAlignment(alignment);
+            label->setTextFormat(Qt::PlainText);
+            created = label;
+        }
         created->setObjectName(QString::fromLatin1(it->name));
         created->setGeometry(pixels(it->left, it->top, it->width, it->height));
         created->setFont(designFont(it->face, it->points, it->bold));
-        created->setAlignment(it->alignment | Qt::AlignTop);
         created->setAutoFillBackground(true); // opaque, as the design's labels are
-        created->setTextFormat(Qt::PlainText);
         if (it->description)
             created->setAccessibleDescription(QString::fromLatin1(it->description));
     }
@@ -184,8 +262,8 @@ void FrmDrunk::setupLabels()
     vDone = find("vDone");
     sRem = find("sRem");
     sDone = find("sDone");
-    tRem = find("tRem");
-    tTotal = find("tTotal");
+    tRem = findChild<Readout *>(QStringLiteral("tRem"), Qt::FindDirectChildrenOnly);
+    tTotal = findChild<Readout *>(QStringLiteral("tTotal"), Qt::FindDirectChildrenOnly);
     for (std::size_t i = 0; i < label.size(); ++i)
         label[i] = findChild<QLabel *>(QStringLiteral("label%1").arg(i));
     setColour(SLONK, QPalette::WindowText, QColor(255, 0, 0));
@@ -280,6 +358,10 @@ bool FrmDrunk::onVolumeChar(const QKeyEvent &event)
 
 bool FrmDrunk::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Expose && watched == windowHandle()) {
+        visibilityChanged();
+        return false;
+    }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto &key = *static_cast<QKeyEvent *>(event);
@@ -306,13 +388,16 @@ void FrmDrunk::onStartClick()
     started_ = true;
     setFixedHeight(design::px(design::RunningClientHeight));
     Command1->hide();
-    Timer1->start();
     tbShotVol->setEnabled(false);
     cursorRest_->stop();
     // Hiding the focused button hands the focus to the box with its text
     // selected; the volume is fixed now, so nothing stays selected.
     tbShotVol->deselect();
     startChallenge(state_, platform_.clock.now());
+    if (seen_)
+        Timer1->start();
+    else
+        sleepUntilDue();
     platform_.screenKeeper.keepAwake();
 }
 
@@ -348,8 +433,10 @@ void FrmDrunk::cue()
 void FrmDrunk::finish()
 {
     // Nothing ticks, cues or sounds after the finish.
+    finished_ = true;
     Timer1->stop();
     Timer2->stop();
+    platform_.alarm.cancel();
     QIcon smiley(QStringLiteral(":/slonk/smiley.png"));
     smiley.addFile(QStringLiteral(":/slonk/smiley@2x.png"));
     Picture1->setPixmap(smiley.pixmap(QSize(312, 200), devicePixelRatioF()));

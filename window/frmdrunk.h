@@ -18,6 +18,7 @@ class QTimer;
 namespace slonk {
 
 class CursorRest;
+class Readout;
 
 // The one window: its design, the volume entry, START, and the running display
 // with its cues and finish. Controls carry their design names as object names.
@@ -55,11 +56,16 @@ private:
     void afterFirstPaint();
     void cue();
     void finish();
+    void watchVisibility();
+    void visibilityChanged();
+    void sleepUntilDue();
 
     Platform platform_;
     ChallengeState state_;
     bool started_ = false;
+    bool finished_ = false;
     bool painted_ = false;
+    bool seen_ = true; // whether anyone can see the window
     CursorRest *cursorRest_ = nullptr;
 
     QLabel *Picture1 = nullptr;
@@ -73,8 +79,8 @@ private:
     QLabel *vDone = nullptr;
     QLabel *sRem = nullptr;
     QLabel *sDone = nullptr;
-    QLabel *tRem = nullptr;
-    QLabel *tTotal = nullptr;
+    Readout *tRem = nullptr;
+    Readout *tTotal = nullptr;
 };
 
 } // namespace slonk

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Slonk developers
 
+#include "readout.h"
 #include "rig.h"
 
 #include <QAccessible>
@@ -119,10 +120,14 @@ void TestDesign::controls()
     QCOMPARE(widget->font().pointSizeF(), points);
     QCOMPARE(widget->font().bold(), bold);
     QCOMPARE(widget->isHidden(), !shown);
-    if (auto *label = qobject_cast<QLabel *>(widget)) {
-        QCOMPARE(int(label->alignment() & Qt::AlignHorizontal_Mask), alignment);
-        QVERIFY(label->autoFillBackground()); // opaque
-        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    const auto *label = qobject_cast<QLabel *>(widget);
+    const auto *readout = qobject_cast<slonk::Readout *>(widget);
+    if (label || readout) {
+        QCOMPARE(
+            int((label ? label->alignment() : readout->alignment()) & Qt::AlignHorizontal_Mask),
+            alignment);
+        QVERIFY(widget->autoFillBackground()); // opaque
+        QCOMPARE(widget->focusPolicy(), Qt::NoFocus);
     }
 }
 
@@ -156,7 +161,7 @@ void TestDesign::stacking()
     rig.control("SLONK")->show();
     for (const char *hidden : {"label2", "tRem"})
         QCOMPARE(rig.window.childAt(centreOf(hidden)), rig.control("SLONK"));
-    QCOMPARE(rig.window.childAt(centreOf("tTotal")), rig.control("tTotal"));
+    QCOMPARE(rig.window.childAt(centreOf("tTotal")), rig.control<QWidget>("tTotal"));
 
     rig.control("Picture1")->show();
     for (const char *hidden : {"tbShotVol", "Command1", "SLONK", "label1", "vRem"})

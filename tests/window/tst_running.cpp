@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QTestEventList>
+#include <utility>
 
 using slonk::FrmDrunk;
 
@@ -33,6 +34,7 @@ private slots:
     void firstTickCues();
     void sameMinuteThenSecondShot();
     void wholeChallenge();
+    void hiddenSleepsUntilDue();
     void closingEndsAtAnyMoment();
 };
 
@@ -423,6 +425,51 @@ void TestRunning::wholeChallenge()
     QCOMPARE(rig.text("tTotal").left(4), QStringLiteral("99m "));
     QVERIFY(!rig.timer("Timer1")->isActive());
     QVERIFY(!rig.timer("Timer2")->isActive());
+}
+
+// Minimised, the window draws nothing and wakes only for the cues and the
+// finish; shown again, its first frame is current and a flash still inside its
+// 600 ms shows on.
+void TestRunning::hiddenSleepsUntilDue()
+{
+    Rig rig;
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    rig.start();
+    rig.tickAt(0.05);
+    rig.fire("Timer2");
+    rig.clock.reading += 1;
+    rig.window.setWindowState(Qt::WindowMinimized);
+    QVERIFY(!rig.timer("Timer1")->isActive());
+
+    const auto sleepToAlarm = [&](int cues) {
+        for (int wakes = 0; rig.sound.played < cues && rig.end.ended == 0; ++wakes) {
+            QVERIFY2(rig.alarm.due && wakes < cues, "expected to sleep until the next cue");
+            QVERIFY(rig.alarm.at > rig.clock.reading);
+            rig.clock.reading = rig.alarm.at;
+            std::exchange(rig.alarm.due, nullptr)();
+            QVERIFY(!rig.timer("Timer1")->isActive());
+        }
+    };
+    sleepToAlarm(50);
+    QCOMPARE(rig.clock.reading - rig.startedAt, 49 * 60.0);
+    QVERIFY(rig.control("SLONK")->isVisibleTo(&rig.window));
+
+    rig.clock.reading += 0.25;
+    rig.window.setWindowState(Qt::WindowNoState);
+    QCOMPARE(rig.text("tTotal"), QStringLiteral("49m 0.25s"));
+    QVERIFY(rig.timer("Timer1")->isActive());
+    QVERIFY(!rig.alarm.due);
+    QVERIFY(rig.control("SLONK")->isVisibleTo(&rig.window));
+    QVERIFY(rig.timer("Timer2")->isActive());
+
+    rig.window.setWindowState(Qt::WindowMinimized);
+    sleepToAlarm(100);
+    QCOMPARE(rig.sound.played, 99);
+    QCOMPARE(rig.box.shown, 1);
+    QCOMPARE(rig.end.ended, 1);
+    QCOMPARE(rig.text("sDone"), QStringLiteral("100"));
+    QVERIFY(!rig.alarm.due);
 }
 
 // Closing the window leaves the event loop with exit code 0, before START as
