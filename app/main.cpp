@@ -87,6 +87,12 @@ int main(int argc, char *argv[])
     }
     if (!choice.platform.empty() && platformOption.empty()) // -platform outranks the environment
         qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(choice.platform));
+    // On X11 the window sends a few changed glyphs twenty times a second. Shared
+    // memory would save copying them to the server but costs a round trip before
+    // each repaint of pixels the server may still be reading: two wake-ups more
+    // per tick, each of two threads.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     slonk::blockTerminationSignals();
     std::optional<slonk::EndWatch> endWatch;
     int status = 0;

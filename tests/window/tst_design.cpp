@@ -26,6 +26,8 @@ private slots:
     void colours();
     void noClipping_data();
     void noClipping();
+    void readoutRepaints_data();
+    void readoutRepaints();
     void accessibility();
     void volumeTextRequests_data();
     void volumeTextRequests();
@@ -231,6 +233,57 @@ void TestDesign::noClipping()
                             .arg(needed.height())
                             .arg(room.width())
                             .arg(room.height())));
+}
+
+void TestDesign::readoutRepaints_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("mostWidth"); // of the repainted area, in pixels
+
+    QTest::newRow("a hundredth") << "0m 10.05s" << "0m 10.10s" << 40;
+    QTest::newRow("a second") << "12m 9.95s" << "12m 10.00s" << 297;
+    QTest::newRow("a minute, the same length") << "9m 59.95s" << "8m 0.00s" << 297;
+    QTest::newRow("the sign") << "0m 0.05s" << "-0m 0.05s" << 297;
+}
+
+// A new reading repaints only the characters that changed, and the window then
+// shows what a whole repaint would.
+void TestDesign::readoutRepaints()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(int, mostWidth);
+
+    Rig rig;
+    auto *readout = rig.control<slonk::Readout>("tTotal");
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    readout->setText(before);
+    QRegion repainted;
+    struct PaintWatch : QObject
+    {
+        QRegion *seen;
+        explicit PaintWatch(QRegion *region) : seen(region) {}
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                *seen += static_cast<QPaintEvent *>(event)->region();
+            return false;
+        }
+    } watch(&repainted);
+    QTRY_VERIFY(!readout->grab().isNull()); // the first frame is out
+    QCoreApplication::processEvents();
+    readout->installEventFilter(&watch);
+    readout->setText(after);
+    QTRY_VERIFY(!repainted.isEmpty());
+    QVERIFY2(repainted.boundingRect().width() <= mostWidth,
+             qPrintable(QStringLiteral("repainted %1 px").arg(repainted.boundingRect().width())));
+    const QImage onScreen = rig.window.screen()
+                                ->grabWindow(rig.window.winId())
+                                .toImage()
+                                .copy(readout->geometry());
+    QCOMPARE(onScreen, readout->grab().toImage().convertToFormat(onScreen.format()));
 }
 
 // What a screen reader is told: names for every control, and each value
