@@ -6,7 +6,8 @@
 # against two yardsticks, the same window without sound, session bus,
 # accessibility or icon, and an empty Qt window, on Xvfb with openbox and a
 # private PulseAudio; the cue latency again with PipeWire, and start-up and
-# memory again natively on Wayland (headless weston); and the schedule accuracy
+# memory again natively on Wayland (headless weston); what the running window
+# costs shown, minimised and shown again (bench/visibility.py); and the schedule accuracy
 # of a whole challenge at a hundred times real speed.
 # Figures only: it never fails for a figure. Takes about 25 minutes with the
 # defaults: each run holds 25 s of idle and RUNNING-SECONDS of running for Slonk
@@ -40,6 +41,13 @@ measure() {
     e2e_start_x
     e2e_start_audio
     measure
+)
+(
+    source testkit/harness.sh bench-visibility "$here/build-release"
+    e2e_start_x
+    e2e_start_audio
+    "$PYTHON" bench/visibility.py build-release/bin/slonk build-release/bench/yardstick \
+        build-release/bench/xwatch "$runs" 20 "$ART/wakeups"
 )
 (
     source testkit/harness.sh bench-pipewire "$here/build-release"

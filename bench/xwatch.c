@@ -10,9 +10,10 @@
  *     SECONDS. Then it lets go of the X server and waits for COMMAND, so that the program stays its
  *     child, and exits with its status.
  *   xwatch damage WINDOW SECONDS
- *     counts the X Damage events on WINDOW over SECONDS and prints "EVENTS UPDATES SECONDS": the
- *     damaged rectangles, and the displayed updates, one per burst of rectangles (a repaint's
- *     rectangles reach the server together; the next repaint comes at least a few ms later).
+ *     counts the X Damage events on WINDOW over SECONDS and prints "EVENTS UPDATES SECONDS PIXELS":
+ *     the damaged rectangles, the displayed updates, one per burst of rectangles (a repaint's
+ *     rectangles reach the server together; the next repaint comes at least a few ms later), and
+ *     the pixels the rectangles cover, summed.
  *
  * The window manager reparents a program's window into its frame and a tray reparents an icon
  * into itself, so a window is watched on its own (StructureNotify) from its creation on, wherever
@@ -208,6 +209,7 @@ static int damage_mode(xcb_window_t window, double seconds)
     const long long started = monotonic_ns();
     const long long deadline = started + (long long)(seconds * 1e9);
     long rectangles = 0, updates = 0;
+    long long pixels = 0;
     int seen = 0;
     xcb_timestamp_t last = 0;
     xcb_generic_event_t *event;
@@ -215,6 +217,7 @@ static int damage_mode(xcb_window_t window, double seconds)
         if ((event->response_type & 0x7f) == extension->first_event + XCB_DAMAGE_NOTIFY) {
             const xcb_damage_notify_event_t *notify = (xcb_damage_notify_event_t *)event;
             ++rectangles;
+            pixels += (long long)notify->area.width * notify->area.height;
             if (!seen || notify->timestamp - last > burst_gap_ms)
                 ++updates;
             seen = 1;
@@ -222,7 +225,7 @@ static int damage_mode(xcb_window_t window, double seconds)
         }
         free(event);
     }
-    printf("%ld %ld %.3f\n", rectangles, updates, (monotonic_ns() - started) / 1e9);
+    printf("%ld %ld %.3f %lld\n", rectangles, updates, (monotonic_ns() - started) / 1e9, pixels);
     xcb_disconnect(x);
     return 0;
 }
