@@ -4,6 +4,7 @@
 #include "readout.h"
 
 #include <QAccessible>
+#include <QFontInfo>
 #include <QPainter>
 #include <QStyle>
 #include <QtMath>
@@ -13,6 +14,7 @@ namespace slonk {
 Readout::Readout(const QString &text, Qt::Alignment alignment, QWidget *parent)
     : QWidget(parent), text_(text), alignment_(alignment)
 {
+    measureFont();
 }
 
 void Readout::setText(const QString &text)
@@ -27,11 +29,28 @@ void Readout::setText(const QString &text)
     QAccessible::updateAccessibility(&event);
 }
 
-QRect Readout::changedArea(const QString &before, const QString &after) const
+void Readout::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        measureFont();
+    QWidget::changeEvent(event);
+}
+
+void Readout::measureFont()
 {
     const QFontMetricsF metrics(font());
-    const qreal width = metrics.horizontalAdvance(after);
-    if (before.size() != after.size() || !qFuzzyCompare(metrics.horizontalAdvance(before), width))
+    cell_ = QFontInfo(font()).fixedPitch() ? metrics.horizontalAdvance(QLatin1Char('0')) : 0;
+    reach_ = qCeil(-qMin(metrics.minLeftBearing(), metrics.minRightBearing())) + 1;
+    width_ = -1;
+}
+
+QRect Readout::changedArea(const QString &before, const QString &after)
+{
+    // Each measure lays the text out again: twenty times a second, once is enough.
+    const QFontMetricsF metrics(font());
+    const qreal beforeWidth = width_ >= 0 ? width_ : metrics.horizontalAdvance(before);
+    width_ = metrics.horizontalAdvance(after);
+    if (before.size() != after.size() || !qFuzzyCompare(beforeWidth, width_))
         return rect();
     qsizetype first = 0;
     while (first < after.size() && before[first] == after[first])
@@ -39,13 +58,14 @@ QRect Readout::changedArea(const QString &before, const QString &after) const
     qsizetype end = after.size();
     while (end > first && before[end - 1] == after[end - 1])
         --end;
+    const auto advance = [&](qsizetype characters) {
+        return cell_ > 0 ? characters * cell_ : metrics.horizontalAdvance(after.left(characters));
+    };
     const QRect line = QStyle::alignedRect(layoutDirection(), alignment_,
-                                           QSize(qCeil(width), height()), contentsRect());
+                                           QSize(qCeil(width_), height()), contentsRect());
     // Glyphs may reach past their advance, into a neighbour's cell.
-    const int reach = qCeil(-qMin(metrics.minLeftBearing(), metrics.minRightBearing())) + 1;
-    const qreal left = line.left() + metrics.horizontalAdvance(after.left(first));
-    const qreal right = line.left() + metrics.horizontalAdvance(after.left(end));
-    return QRect(QPoint(qFloor(left) - reach, 0), QPoint(qCeil(right) + reach, height() - 1))
+    return QRect(QPoint(qFloor(line.left() + advance(first)) - reach_, 0),
+                 QPoint(qCeil(line.left() + advance(end)) + reach_, height() - 1))
         .intersected(rect());
 }
 

@@ -21,15 +21,20 @@ public:
     void setText(const QString &text);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
     // Where `after` differs from `before` on screen: the whole widget when the
     // text's width changes, and so its place within the widget.
-    QRect changedArea(const QString &before, const QString &after) const;
+    QRect changedArea(const QString &before, const QString &after);
+    void measureFont();
 
     QString text_;
     Qt::Alignment alignment_;
+    qreal width_ = -1; // text_'s advance, -1 until measured
+    qreal cell_ = 0;   // a character's advance in a fixed-pitch font, else 0
+    int reach_ = 0;    // how far a glyph may reach past its advance
 };
 
 } // namespace slonk
