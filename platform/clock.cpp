@@ -4,6 +4,7 @@
 #include "clock.h"
 
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <ctime>
@@ -40,18 +41,22 @@ void BootAlarm::setAt(double reading, std::function<void()> due)
     due_ = std::move(due);
     if (fd_ < 0 || !std::isfinite(reading))
         return;
-    // Rounded up, so that the clock read once it has fired is never short of it.
-    const double whole = std::floor(reading);
+    // As a delay on the same clock, which never jumps: the same instant as an
+    // absolute setting, and one that tools speeding the clocks up (libfaketime
+    // in the tests) scale as well. Rounded up, so that the clock read once it
+    // has fired is never short of the reading.
+    const double delay = std::max(reading - BootClock().now(), 0.0);
+    const double whole = std::floor(delay);
     itimerspec when{};
-    when.it_value.tv_sec = static_cast<time_t>(whole);
-    when.it_value.tv_nsec = static_cast<long>(std::ceil((reading - whole) * 1e9));
+    when.it_value.tv_sec = static_cast<time_t>(std::min(whole, 1e9));
+    when.it_value.tv_nsec = static_cast<long>(std::ceil((delay - whole) * 1e9));
     if (when.it_value.tv_nsec >= 1'000'000'000) {
         ++when.it_value.tv_sec;
         when.it_value.tv_nsec -= 1'000'000'000;
     }
-    if (when.it_value.tv_sec <= 0 && when.it_value.tv_nsec == 0)
-        when.it_value.tv_nsec = 1; // zero would disarm it
-    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &when, nullptr);
+    if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0)
+        when.it_value.tv_nsec = 1; // zero would disarm it: a reading already past fires at once
+    timerfd_settime(fd_, 0, &when, nullptr);
 }
 
 void BootAlarm::cancel()

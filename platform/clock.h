@@ -21,9 +21,9 @@ public:
     double now() const override;
 };
 
-// A timerfd on BootClock's clock, set to an absolute reading: the kernel fires
-// it on time, and at once on resuming from a suspend that passed it, where a
-// monotonic timer would wait out the time it slept as well.
+// A timerfd on BootClock's clock: the kernel fires it on time, and at once on
+// resuming from a suspend that passed its reading, where a monotonic timer
+// would wait out the time it slept as well.
 class BootAlarm final : public QObject, public Alarm
 {
 public:
