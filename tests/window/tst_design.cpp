@@ -241,10 +241,14 @@ void TestDesign::readoutRepaints_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("mostWidth"); // of the repainted area, in pixels
 
-    QTest::newRow("a hundredth") << "0m 10.05s" << "0m 10.10s" << 40;
-    QTest::newRow("a second") << "12m 9.95s" << "12m 10.00s" << 297;
-    QTest::newRow("a minute, the same length") << "9m 59.95s" << "8m 0.00s" << 297;
-    QTest::newRow("the sign") << "0m 0.05s" << "-0m 0.05s" << 297;
+    QTest::newRow("a hundredth") << "0m 10.05s"
+                                 << "0m 10.10s" << 40;
+    QTest::newRow("a second") << "12m 9.95s"
+                              << "12m 10.00s" << 297;
+    QTest::newRow("a minute, the same length") << "9m 59.95s"
+                                               << "8m 0.00s" << 297;
+    QTest::newRow("the sign") << "0m 0.05s"
+                              << "-0m 0.05s" << 297;
 }
 
 // A new reading repaints only the characters that changed, and the window then
@@ -279,10 +283,8 @@ void TestDesign::readoutRepaints()
     QTRY_VERIFY(!repainted.isEmpty());
     QVERIFY2(repainted.boundingRect().width() <= mostWidth,
              qPrintable(QStringLiteral("repainted %1 px").arg(repainted.boundingRect().width())));
-    const QImage onScreen = rig.window.screen()
-                                ->grabWindow(rig.window.winId())
-                                .toImage()
-                                .copy(readout->geometry());
+    const QImage onScreen =
+        rig.window.screen()->grabWindow(rig.window.winId()).toImage().copy(readout->geometry());
     QCOMPARE(onScreen, readout->grab().toImage().convertToFormat(onScreen.format()));
 }
 
