@@ -241,7 +241,7 @@ void TestDesign::readoutRepaints_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("mostWidth"); // of the repainted area, in pixels of 297
 
-    // Two changed characters and the font's reach either side (45 to 59 px
+    // Two changed characters and the font's reach either side (31 and 59 px
     // with the Courier New stand-ins of Debian 12 and 13): a third at most.
     QTest::newRow("a hundredth") << "0m 10.05s"
                                  << "0m 10.10s" << 99;
