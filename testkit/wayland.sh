@@ -8,10 +8,12 @@
 
 E2E_WESTON_BACKGROUND='#204060'
 
-# e2e_start_weston [nested]: weston on a private socket; the program then finds
-# only Wayland. Headless it has no seat at all; nested, in a window on the
-# harness's X server (e2e_start_x first), X's pointer becomes its seat, so
-# xdotool can click what Qt draws (e2e_weston_click).
+# e2e_start_weston [nested [WORKSPACES]]: weston on a private socket; the
+# program then finds only Wayland. Headless it has no seat at all; nested, in a
+# window on the harness's X server (e2e_start_x first), X's pointer and
+# keyboard become its seat, so xdotool can click what Qt draws
+# (e2e_weston_click) and press weston's keys: with WORKSPACES, super+Down and
+# super+Up turn to the next and back, where nothing of the first is seen.
 e2e_start_weston() {
     export XDG_RUNTIME_DIR=$ART/runtime
     # The output must not sleep (idle-time 0), or frame callbacks and shots
@@ -24,6 +26,7 @@ idle-time=0
 panel-position=none
 locking=false
 background-color=0xff${E2E_WESTON_BACKGROUND#\#}
+num-workspaces=${2:-1}
 INI
     local backend=headless-backend.so
     E2E_WESTON_SIZE=(1024 768)
