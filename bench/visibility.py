@@ -259,14 +259,14 @@ class Wayland:
         xdotool("key", "super+Down")
         # Qt stops drawing once frame callbacks are 100 ms late: a second with
         # no commit, twenty frames' worth.
-        last = [time.monotonic()]
+        last, counted = time.monotonic(), 0
 
         def silent(more):
-            if any(self.drawn(m) for m in more[len(silent.seen):]):
-                last[0] = time.monotonic()
-            silent.seen = more
-            return time.monotonic() - last[0] > 1
-        silent.seen = []
+            nonlocal last, counted
+            if any(self.drawn(m) for m in more[counted:]):
+                last = time.monotonic()
+            counted = len(more)
+            return time.monotonic() - last > 1
         self.messages(10, silent, "the window no longer drawing, on the other workspace")
         self.stop_listening()
 
@@ -292,7 +292,9 @@ class Wayland:
                     pixels += width * height
                 elif name == "commit":
                     commits += 1
-        result["pixels"] = pixels / max(commits, 1)
+        if not commits:
+            raise SystemExit(f"expected the window drawing in {self.area_seconds} s, saw no commit")
+        result["pixels"] = pixels / commits
         return result
 
     def end(self):
