@@ -7,10 +7,10 @@
 # accessibility or icon, and an empty Qt window, on Xvfb with openbox and a
 # private PulseAudio; the cue latency again with PipeWire, and start-up and
 # memory again natively on Wayland (headless weston); what the running window
-# costs shown, hidden and shown again on X11 and on Wayland (nested weston)
-# (bench/visibility.py); and the schedule accuracy
-# of a whole challenge at a hundred times real speed.
-# Figures only: it never fails for a figure. Takes about 25 minutes with the
+# costs shown, hidden and shown again, on X11 and natively on nested weston
+# (bench/visibility.py, about 75 s a run and program on Wayland); and the
+# schedule accuracy of a whole challenge at a hundred times real speed.
+# Figures only: it never fails for a figure. Takes about 40 minutes with the
 # defaults: each run holds 25 s of idle and RUNNING-SECONDS of running for Slonk
 # and the yardstick, and RUNNING-SECONDS for Slonk on PipeWire.
 # Usage: bench/run.sh [RUNS] [RUNNING-SECONDS]   (defaults 5 and 60)
