@@ -46,10 +46,14 @@ void Readout::measureFont()
 
 QRect Readout::changedArea(const QString &before, const QString &after)
 {
-    // Each measure lays the text out again: twenty times a second, once is enough.
+    // Each measure lays the text out again, as painting will: in a fixed-pitch
+    // font the width follows from the length, and a reading costs one layout.
     const QFontMetricsF metrics(font());
-    const qreal beforeWidth = width_ >= 0 ? width_ : metrics.horizontalAdvance(before);
-    width_ = metrics.horizontalAdvance(after);
+    const auto measure = [&](const QString &text) {
+        return cell_ > 0 ? text.size() * cell_ : metrics.horizontalAdvance(text);
+    };
+    const qreal beforeWidth = width_ >= 0 ? width_ : measure(before);
+    width_ = measure(after);
     if (before.size() != after.size() || !qFuzzyCompare(beforeWidth, width_))
         return rect();
     qsizetype first = 0;

@@ -239,18 +239,21 @@ void TestDesign::readoutRepaints_data()
 {
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
-    QTest::addColumn<int>("mostWidth"); // of the repainted area, in pixels of 297
+    QTest::addColumn<int>("mostWidth");     // of the repainted area, in pixels of 297
+    QTest::addColumn<bool>("proportional"); // where no fixed-pitch font stands in
 
     // Two changed characters and the font's reach either side (31 and 59 px
     // with the Courier New stand-ins of Debian 12 and 13): a third at most.
     QTest::newRow("a hundredth") << "0m 10.05s"
-                                 << "0m 10.10s" << 99;
+                                 << "0m 10.10s" << 99 << false;
+    QTest::newRow("a hundredth, proportional") << "0m 10.05s"
+                                               << "0m 10.10s" << 99 << true;
     QTest::newRow("a second") << "12m 9.95s"
-                              << "12m 10.00s" << 297;
+                              << "12m 10.00s" << 297 << false;
     QTest::newRow("a minute, the same length") << "9m 59.95s"
-                                               << "8m 0.00s" << 297;
+                                               << "8m 0.00s" << 297 << false;
     QTest::newRow("the sign") << "0m 0.05s"
-                              << "-0m 0.05s" << 297;
+                              << "-0m 0.05s" << 297 << false;
 }
 
 // A new reading repaints only the characters that changed, and the window then
@@ -260,9 +263,16 @@ void TestDesign::readoutRepaints()
     QFETCH(QString, before);
     QFETCH(QString, after);
     QFETCH(int, mostWidth);
+    QFETCH(bool, proportional);
 
     Rig rig;
     auto *readout = rig.control<slonk::Readout>("tTotal");
+    if (proportional) {
+        QFont font = readout->font();
+        font.setFamily(QStringLiteral("DejaVu Sans"));
+        readout->setFont(font);
+        QVERIFY(!QFontInfo(readout->font()).fixedPitch());
+    }
     rig.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
     readout->setText(before);
