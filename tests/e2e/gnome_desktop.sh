@@ -82,8 +82,8 @@ done
 # Minimised with Super+H, the window is drawn for nobody: the program stops
 # ticking, and ticks again once Alt+Tab brings it back. The shell stops
 # answering its frames at once, so Qt takes it for unexposed 0.2 s after the
-# minimise; from GNOME 48 on it also tells it suspended (xdg-shell 6, which
-# Qt hears from 6.8 on) 3 to 4 s after.
+# minimise; from GNOME 48 on it may tell it suspended as well (xdg-shell 6,
+# which Qt hears from 6.8 on), some 3 s later, and not every time.
 hidden() {
     [[ $(e2e_desktop gnome-windows | awk -F'\t' -v title="$TITLE" '$1 == title {print $6}') == "$1" ]]
 }
