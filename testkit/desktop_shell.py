@@ -8,18 +8,24 @@ usage: desktop_shell.py COMMAND [ARGS]
   gnome-windows             one line per window: title, app id (its desktop
                             file's, or window:N), Wayland app id, width, height
                             of its frame (what the window draws, title bar
-                            included); tab-separated
+                            included), whether it is hidden (minimised);
+                            tab-separated
   gnome-shot FILE           the whole screen into FILE (PNG)
-  gnome-seat                a pointer on the screen, as a remote desktop has
-                            one: reads "click X Y" or "move X Y" lines (screen
-                            pixels) and answers each with "ok"; the seat lasts
-                            until its input ends. A headless GNOME has no
-                            pointer or keyboard otherwise.
+  gnome-seat                a pointer and a keyboard on the screen, as a remote
+                            desktop has them: reads "click X Y" or "move X Y"
+                            lines (screen pixels), or "keys KEY..." (pressed in
+                            turn, let go in reverse: "keys Super_L h"), and
+                            answers each with "ok"; the seat lasts until its
+                            input ends. A headless GNOME has no pointer or
+                            keyboard otherwise.
   kwin-windows LOG          one line per window, from a KWin script whose
                             print() lands in KWin's log LOG: title, desktop
                             file, maximizable, minimizable, closeable,
                             decorated, the frame's x y width height and the
                             client's; tab-separated
+  kwin-minimise LOG TITLE true|false
+                            minimises the window of that title, or restores
+                            and activates it, as the task bar does
   kwin-shot FILE            the whole screen into FILE (PNG, through a PAM)
 
 GNOME 43 answers its introspection and screenshots only to callers that own
@@ -65,7 +71,7 @@ def gnome_windows():
                       "org.gnome.Shell.Introspect", "GetWindows")
     for window in windows.values():
         print("\t".join(str(window.get(key, "")) for key in
-                        ("title", "app-id", "wm-class", "width", "height")))
+                        ("title", "app-id", "wm-class", "width", "height", "is-hidden")))
 
 
 def gnome_shot(path):
@@ -92,36 +98,68 @@ def gnome_seat():
                      GLib.Variant("(sa{sv})", ("", {})))
     call(mutter, session, mutter + ".Session", "Start")
 
-    def pointer(method, args):
+    def notify(method, args):
         call(mutter, session, mutter + ".Session", method, args)
 
     print("ok", flush=True)
     for line in sys.stdin:
-        command, x, y = line.split()
-        pointer("NotifyPointerMotionAbsolute", GLib.Variant("(sdd)", (stream, float(x), float(y))))
+        command, *args = line.split()
+        if command == "keys":
+            keysyms = [KEYSYMS[key] for key in args]
+            for keysym in keysyms:
+                notify("NotifyKeyboardKeysym", GLib.Variant("(ub)", (keysym, True)))
+            for keysym in reversed(keysyms):
+                notify("NotifyKeyboardKeysym", GLib.Variant("(ub)", (keysym, False)))
+            print("ok", flush=True)
+            continue
+        x, y = args
+        notify("NotifyPointerMotionAbsolute", GLib.Variant("(sdd)", (stream, float(x), float(y))))
         if command == "click":
             for pressed in (True, False):
-                pointer("NotifyPointerButton", GLib.Variant("(ib)", (0x110, pressed)))  # BTN_LEFT
+                notify("NotifyPointerButton", GLib.Variant("(ib)", (0x110, pressed)))  # BTN_LEFT
         print("ok", flush=True)
 
 
+KEYSYMS = {"Super_L": 0xffeb, "Alt_L": 0xffe9, "Tab": 0xff09, "h": 0x68}
+
+
 # KWin 6 lists its windows as windowList(), KWin 5 as clientList().
-KWIN_PROBE = r"""
+KWIN_WINDOWS = r"""
 var windows = workspace.windowList ? workspace.windowList() : workspace.clientList();
+"""
+
+KWIN_PROBE = KWIN_WINDOWS + r"""
 for (var i = 0; i < windows.length; i++) {
     var w = windows[i], f = w.frameGeometry, b = w.bufferGeometry;
     print("%(mark)s\t" + [w.caption, w.desktopFileName, w.maximizable, w.minimizable,
           w.closeable, !w.noBorder, f.x, f.y, f.width, f.height, b.x, b.y, b.width,
           b.height].join("\t"));
 }
-print("%(mark)s-end");
+"""
+
+# KWin 6 names the focused window activeWindow, KWin 5 activeClient.
+KWIN_MINIMISE = KWIN_WINDOWS + r"""
+for (var i = 0; i < windows.length; i++) {
+    var w = windows[i];
+    if (w.caption != %(title)s)
+        continue;
+    w.minimized = %(minimised)s;
+    if (!w.minimized) {
+        if (workspace.windowList)
+            workspace.activeWindow = w;
+        else
+            workspace.activeClient = w;
+    }
+    print("%(mark)s\t" + w.minimized);
+}
 """
 
 
-def kwin_windows(log):
+def kwin_script(log, body, **values):
+    """Runs a KWin script; its lines, printed with the mark, from KWin's log."""
     mark = f"slonk-probe-{os.getpid()}-{time.monotonic_ns()}"
     with tempfile.NamedTemporaryFile("w", suffix=".js", delete=False) as script:
-        script.write(KWIN_PROBE % {"mark": mark})
+        script.write(body % dict(values, mark=mark) + f'print("{mark}-end");\n')
     try:
         (number,) = call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "loadScript",
                          GLib.Variant("(ss)", (script.name, mark)))
@@ -136,15 +174,27 @@ def kwin_windows(log):
             if any(line.endswith(mark + "-end") for line in lines):
                 break
             if time.monotonic() > deadline:
-                raise SystemExit("expected KWin's script to print its windows within 10 s, saw none")
+                raise SystemExit("expected KWin's script to end within 10 s, saw it print nothing")
             time.sleep(0.05)
         call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "unloadScript",
              GLib.Variant("(s)", (mark,)))
     finally:
         os.unlink(script.name)
-    for line in lines:
-        if not line.endswith(mark + "-end"):
-            print(line.split(mark + "\t", 1)[1])
+    return [line.split(mark + "\t", 1)[1] for line in lines if not line.endswith(mark + "-end")]
+
+
+def kwin_windows(log):
+    for line in kwin_script(log, KWIN_PROBE):
+        print(line)
+
+
+def kwin_minimise(log, title, minimised):
+    if minimised not in ("true", "false"):
+        raise SystemExit(__doc__)
+    answers = kwin_script(log, KWIN_MINIMISE, title=json.dumps(title), minimised=minimised)
+    if answers != [minimised]:
+        raise SystemExit(f"expected KWin to set one window \"{title}\" minimized {minimised},"
+                         f" saw {answers}")
 
 
 def kwin_shot(path):
@@ -173,7 +223,8 @@ def kwin_shot(path):
 def main():
     command, args = sys.argv[1], sys.argv[2:]
     commands = {"gnome-windows": gnome_windows, "gnome-shot": gnome_shot, "gnome-seat": gnome_seat,
-                "kwin-windows": kwin_windows, "kwin-shot": kwin_shot}
+                "kwin-windows": kwin_windows, "kwin-minimise": kwin_minimise,
+                "kwin-shot": kwin_shot}
     if command not in commands:
         raise SystemExit(__doc__)
     commands[command](*args)

@@ -162,6 +162,13 @@ e2e_gnome_click() {
     e2e_seat_answer "a click at $1,$2"
 }
 
+# e2e_gnome_keys KEY...: the keys pressed in turn and let go in reverse, by
+# their names in desktop_shell.py.
+e2e_gnome_keys() {
+    echo "keys $*" >&"${E2E_SEAT[1]}"
+    e2e_seat_answer "the keys $*"
+}
+
 # e2e_session CALL ARGS...: a call to gnome-session's manager.
 e2e_session() {
     e2e_call org.gnome.SessionManager /org/gnome/SessionManager "org.gnome.SessionManager.$@"
@@ -240,4 +247,33 @@ e2e_kwin_shot() {
 e2e_inhibition() {
     e2e_call org.kde.Solid.PowerManagement.PolicyAgent /org/kde/Solid/PowerManagement/PolicyAgent \
         org.kde.Solid.PowerManagement.PolicyAgent.HasInhibition "$1" 2>>"$ART/gdbus.err"
+}
+
+# e2e_main_wakeups SECONDS: how often the program's main thread, the one that
+# ticks and draws, woke in that many seconds (its context switches, either
+# kind: a sleeping thread is never preempted).
+e2e_main_wakeups() {
+    local pid before
+    pid=$(e2e_program_pid)
+    before=$(e2e_switches "$pid")
+    sleep "$1"
+    echo $(($(e2e_switches "$pid") - before))
+}
+
+e2e_switches() {
+    awk '/^(non)?voluntary_ctxt_switches:/ {n += $2; seen++} END {if (seen != 2) exit 1; print n}' \
+        "/proc/$1/task/$1/status" 2>/dev/null || e2e_fail "expected the program's main thread, saw it gone"
+}
+
+# e2e_wait_wakeups SECONDS WHAT LEAST MOST: waits until the program's main
+# thread wakes LEAST to MOST times in 2 s, told by one 2 s look after another.
+e2e_wait_wakeups() {
+    local deadline=$((SECONDS + $1)) what=$2 woke seen=
+    while :; do
+        woke=$(e2e_main_wakeups 2)
+        seen+=" $woke"
+        ((woke >= $3 && woke <= $4)) && break
+        ((SECONDS < deadline)) || e2e_fail "expected $what within $1 s, saw wake-ups in 2 s:$seen"
+    done
+    e2e_log "$what; wake-ups in 2 s:$seen"
 }

@@ -6,7 +6,8 @@
 # Plasma user gets it: natively on
 # Wayland, framed by KWin (server-side), known by its title and desktop file,
 # not maximizable, at a fixed size before and after START, its cue heard;
-# while it runs PowerDevil holds the screen on and the session's idle actions
+# minimised it stops waking to draw, and ticks again once restored; while it
+# runs PowerDevil holds the screen on and the session's idle actions
 # off; at the finish both are let go, and OK ends it. The challenge's 99
 # minutes pass in a jump of the program's clock (libfaketime, read from a
 # file), as across a suspend. A screenshot of the window lands in
@@ -85,6 +86,16 @@ e2e_wait 20 "PowerDevil holding the screen on and the idle actions off (HasInhib
 e2e_log "inhibited: $(e2e_call org.kde.Solid.PowerManagement.PolicyAgent \
     /org/kde/Solid/PowerManagement/PolicyAgent \
     org.kde.Solid.PowerManagement.PolicyAgent.ListInhibitions)"
+
+# Minimised as the task bar does it, the window is drawn for nobody: the
+# program stops ticking, and ticks again once restored. KWin 5.27 stops
+# answering its frames, so Qt takes it for unexposed 0.3 s after the minimise;
+# KWin 6 tells it suspended at once (xdg-shell 6, which Qt hears from 6.8 on).
+e2e_wait_wakeups 10 "the main thread ticking while shown" 30 1000
+e2e_desktop kwin-minimise "$ART/kwin.log" "$TITLE" true
+e2e_wait_wakeups 10 "the main thread still while minimised" 0 3
+e2e_desktop kwin-minimise "$ART/kwin.log" "$TITLE" false
+e2e_wait_wakeups 10 "the main thread ticking once restored" 30 1000
 
 echo +5940 >"$ART/clock"
 e2e_atspi wait-finish 20
